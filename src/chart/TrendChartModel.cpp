@@ -85,7 +85,11 @@ int TrendChartModel::PointCount(int series) const {
 }
 
 ChartPoint TrendChartModel::PointAt(int series, int x) const {
+    CheckSeries(series);
     const SeriesState& s = series_[series];
+    if (x < 0 || x >= s.PointCount())
+        throw std::out_of_range("No point at X " + std::to_string(x) + " in " +
+                                std::string(SeriesName(series)));
     if (s.placeholder) {
         if (x == 0) return ChartPoint{0, *s.placeholder, std::nullopt};
         return ChartPoint{x, values_[static_cast<std::size_t>(x) - 1], recordedColour_};

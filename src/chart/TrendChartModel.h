@@ -112,7 +112,8 @@ class TrendChartModel : public ChartInterface {
     // "Series2" for the area series, "Series1" for the line series.
     static std::string_view SeriesName(int index);
     int PointCount(int series) const;
-    // The point of a series at X (0 <= x < PointCount(series)).
+    // The point of a series at X; throws std::out_of_range unless
+    // 0 <= x < PointCount(series).
     ChartPoint PointAt(int series, int x) const;
     std::optional<double> Placeholder(int series) const;
     // Seeds an empty series with a point at X 0 that has no colour of its own.

@@ -201,6 +201,11 @@ TEST(TrendChartModel, SeriesIndexOutOfRange) {
         EXPECT_STREQ(e.what(), "List index out of bounds (2)");
     }
     EXPECT_THROW(chart.SetActive(-1, true), VarloError);
+    chart.Series(1).Append(1.0, {}, ClBlue);
+    EXPECT_THROW(chart.PointAt(0, 0), std::out_of_range);
+    EXPECT_THROW(chart.PointAt(1, 1), std::out_of_range);
+    EXPECT_THROW(chart.PointAt(1, -1), std::out_of_range);
+    EXPECT_EQ(chart.PointAt(1, 0).Y, 1.0);
     EXPECT_EQ(TrendChartModel::SeriesName(0), "Series2");
     EXPECT_EQ(TrendChartModel::SeriesName(1), "Series1");
 }
