@@ -119,6 +119,7 @@ class ReadingLog {
         };
         std::unordered_map<std::string, std::uint32_t, Hash, std::equal_to<>> ids_;
         std::vector<const std::string*> texts_;
+        std::uint32_t lastId_ = 0;
     };
 
     Row& RowAt(std::size_t row);
