@@ -18,7 +18,13 @@ std::string Narrow(const std::u16string& text) {
 
 }  // namespace
 
-UsbDeviceList::UsbDeviceList(Dialogs& dialogs) : dialogs_(dialogs) {}
+UsbDeviceList::UsbDeviceList(Dialogs& dialogs, LineSink& history)
+    : dialogs_(dialogs), historyListBox_(history) {}
+
+void UsbDeviceList::AppendHistory(const std::string& line) {
+    historyListBox_.Add(line);
+    historyListBox_.SelectLast();
+}
 
 UsbDeviceList::~UsbDeviceList() {
     if (controller_) {
@@ -77,17 +83,17 @@ bool UsbDeviceList::HidCtlEnumerate(TJvHidDevice* HidDev, std::int32_t Idx) {
 }
 
 void UsbDeviceList::HidCtlArrival(TJvHidDevice* HidDev) {
-    historyListBox_.Append("Arrival of " + DeviceDescription(HidDev));
+    AppendHistory("Arrival of " + DeviceDescription(HidDev));
 }
 
 void UsbDeviceList::HidCtlRemoval(TJvHidDevice* HidDev) {
-    historyListBox_.Append("Removal of " + DeviceDescription(HidDev));
+    AppendHistory("Removal of " + DeviceDescription(HidDev));
 }
 
 void UsbDeviceList::HidCtlDeviceDataError(TJvHidDevice*, std::uint32_t Error) {
     char code[16];
     std::snprintf(code, sizeof code, "%X", Error);
-    historyListBox_.Append("READ ERROR: " + HidErrorText(Error) + " (" + code + ")");
+    AppendHistory("READ ERROR: " + HidErrorText(Error) + " (" + code + ")");
 }
 
 TJvHidDevice* UsbDeviceList::SelectedDevice() {
@@ -124,7 +130,7 @@ void UsbDeviceList::SetFeatureClick() {
             const auto report = FeatureReportFor(currentHidDevice_);
             currentHidDevice_->SendFeatureReport(report.data(), report.size());
         }
-        historyListBox_.Append(FeatureReportLine(FeatureReport()));
+        AppendHistory(FeatureReportLine(FeatureReport()));
         return;
     }
     dialogs_.Inform(kNotConnectedText);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "common/Dialogs.h"
+#include "decode/TraceSinks.h"
 #include "links/JvHidControllerClass.h"
 #include "links/UsbLineList.h"
 
@@ -23,9 +24,9 @@ class UsbDeviceList {
     static constexpr const char* kCableDescription = "USB to Serial";
     static constexpr const char* kNotConnectedText =
         "USB interface cable is not securely connected, please check and re-try.";
-    static constexpr std::size_t kHistoryLines = 1000;
-
-    explicit UsbDeviceList(Dialogs& dialogs);
+    // `history` is the HistoryListBox that the frame assembler's report
+    // handlers write to as well.
+    UsbDeviceList(Dialogs& dialogs, LineSink& history);
     // Checks in every listed device object.
     ~UsbDeviceList();
     UsbDeviceList(const UsbDeviceList&) = delete;
@@ -61,7 +62,7 @@ class UsbDeviceList {
     TJvHidDevice* SelectedDevice();
 
     UsbLineList<TJvHidDevice*>& DevListBox() { return devListBox_; }
-    UsbLineList<char>& HistoryListBox() { return historyListBox_; }
+    LineSink& HistoryListBox() { return historyListBox_; }
 
     // The line text of a device: its product string, or its identifiers, and
     // the serial number if it has one.
@@ -76,11 +77,12 @@ class UsbDeviceList {
 
   private:
     void CheckInAll();
+    void AppendHistory(const std::string& line);
 
     Dialogs& dialogs_;
     TJvHidDeviceController* controller_ = nullptr;
     UsbLineList<TJvHidDevice*> devListBox_;
-    UsbLineList<char> historyListBox_{kHistoryLines};
+    LineSink& historyListBox_;
     TJvHidDevice* currentHidDevice_ = nullptr;
     bool readBtnDown_ = false;
     std::function<void()> releaseUSBCon_;

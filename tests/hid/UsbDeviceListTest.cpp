@@ -27,7 +27,7 @@ class UsbDeviceListTest : public ::testing::Test, public HidFixture {
   protected:
     void Start() {
         ctl = std::make_unique<TJvHidDeviceController>(fake);
-        list = std::make_unique<UsbDeviceList>(dialogs);
+        list = std::make_unique<UsbDeviceList>(dialogs, traces.HistoryListBox);
         list->SetReleaseUSBCon([this] { ++usbConReleases; });
         list->Attach(*ctl);
     }
@@ -41,6 +41,7 @@ class UsbDeviceListTest : public ::testing::Test, public HidFixture {
     }
 
     RecordingDialogs dialogs;
+    TraceSinks traces;
     std::unique_ptr<TJvHidDeviceController> ctl;
     std::unique_ptr<UsbDeviceList> list;
     int usbConReleases = 0;
@@ -94,7 +95,7 @@ TEST_F(UsbDeviceListTest, SetFeatureWithoutACable) {
                                  "USB interface cable is not securely connected, please check and "
                                  "re-try."});
     EXPECT_EQ(usbConReleases, 1);
-    EXPECT_EQ(list->HistoryListBox().Count(), 0u);
+    EXPECT_EQ(list->HistoryListBox().LineCount(), 0u);
     EXPECT_EQ(list->CurrentHidDevice(), nullptr);
 }
 
@@ -124,9 +125,9 @@ TEST_F(UsbDeviceListTest, SetFeatureSendsTheReportAtTheDeclaredLength) {
     }
     // The history shows the ten bytes whatever length was sent.
     const auto& history = list->HistoryListBox();
-    ASSERT_EQ(history.Count(), 3u);
+    ASSERT_EQ(history.LineCount(), 3u);
     for (const auto& line : history.Lines()) EXPECT_EQ(line, "00 00 4B 00 00 03 00 00 00 00 ");
-    EXPECT_EQ(history.Selected(), 2);
+    EXPECT_EQ(history.SelectedIndex(), 2);
     EXPECT_TRUE(dialogs.shown.empty());
 }
 
@@ -143,20 +144,12 @@ TEST_F(UsbDeviceListTest, HistoryOfArrivalRemovalAndReadErrors) {
               (std::vector<std::string>{
                   "Arrival of Device VID=0ABC PID=001F", "Removal of USB to Serial",
                   "READ ERROR: Input/output error (5)", "READ ERROR: No such device (13)"}));
-    EXPECT_EQ(list->HistoryListBox().Selected(), 3);
+    EXPECT_EQ(list->HistoryListBox().SelectedIndex(), 3);
     EXPECT_EQ(list->DevListBox().Lines(), std::vector<std::string>{"Device VID=0ABC PID=001F"});
     EXPECT_EQ(SelectedLine(), "<none>");
     list->ClearBtnClick();
-    EXPECT_EQ(list->HistoryListBox().Count(), 0u);
-    EXPECT_EQ(list->HistoryListBox().Selected(), -1);
-}
-
-TEST_F(UsbDeviceListTest, HistoryKeepsTheLastThousandLines) {
-    Start();
-    for (int i = 0; i < 1005; ++i) list->HistoryListBox().Append("line " + std::to_string(i));
-    EXPECT_EQ(list->HistoryListBox().Count(), 1000u);
-    EXPECT_EQ(list->HistoryListBox().Line(0), "line 5");
-    EXPECT_EQ(list->HistoryListBox().Selected(), 999);
+    EXPECT_EQ(list->HistoryListBox().LineCount(), 0u);
+    EXPECT_EQ(list->HistoryListBox().SelectedIndex(), -1);
 }
 
 TEST_F(UsbDeviceListTest, ReadToggleAttachesHidReadDataAndARebuildStopsIt) {
