@@ -68,7 +68,13 @@ TEST_F(ReaderTest, ReportsStayInOrderWhileTheGuiThreadIsBusy) {
                           {0x00, static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i >> 8)});
     }
     dev->SetOnData(Recorder());
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));  // GUI thread busy
+    // The GUI thread is busy (runs no events) until the reader has handed a
+    // report over, and a while longer.
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    while (ctl->HandOver()->Pending() == 0 && std::chrono::steady_clock::now() < until) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
     // The reader holds one report in its hand-over and reads no further.
     EXPECT_EQ(fake->Queued("cable"), static_cast<std::size_t>(total - 1));
     EXPECT_TRUE(got.empty());
