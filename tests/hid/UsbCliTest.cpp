@@ -1,0 +1,129 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <future>
+#include <sstream>
+#include <string>
+
+namespace {
+
+struct CliRun {
+    int status = -1;
+    std::string out, err;
+};
+
+std::string Slurp(const std::string& path) {
+    std::ifstream in(path);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// Runs varlo-cli with the fake backend on `script`.
+CliRun RunCli(const std::string& name, const std::string& script, const std::string& args) {
+    const auto dir = std::filesystem::temp_directory_path() / ("varlo-usb-cli-" + name);
+    std::filesystem::create_directories(dir);
+    const std::string scriptPath = (dir / "devices.txt").string();
+    std::ofstream(scriptPath) << script;
+    const std::string errPath = (dir / "stderr.txt").string();
+    const std::string command = "cd '" + dir.string() + "' && VARLO_HID_FAKE='" + scriptPath +
+                                "' '" VARLO_BIN_DIR "/tools/varlo-cli/varlo-cli' dump --usb " +
+                                args + " 2>'" + errPath + "'";
+    CliRun run;
+    std::FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return run;
+    char buffer[4096];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
+    const int raw = pclose(pipe);
+    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    run.err = Slurp(errPath);
+    return run;
+}
+
+int CountLines(const std::string& text, const std::string& prefix) {
+    int n = 0;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) n += line.rfind(prefix, 0) == 0;
+    return n;
+}
+
+const char* const kCable =
+    "device mouse product=\"Optical Mouse\"\n"
+    "device cable vid=1A86 pid=E008 product=\"USB to Serial\" feature=6\n"
+    "report cable 00 F2 31 30 00 00 00 00 00\n"
+    "report cable 00 F5 30 30 30 30 3B 00 00\n"
+    "report cable 00 F5 30 30 30 38 30 00 00\n"
+    "report cable 00 F2 0D 0A 00 00 00 00 00\n"
+    "report cable 00 F0 00 00 00 00 00 00 00\n"
+    "interval cable 2\n"
+    "repeat cable\n";
+
+TEST(UsbCli, DumpsTheCableStreamAndCapturesItsReports) {
+    const CliRun run = RunCli("stream", kCable, "--count 2 --capture reports.txt");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(CountLines(run.out, "A100000B00080D\t"), 2) << run.out;
+    EXPECT_NE(run.err.find("2 frames decoded, 0 rejected, 0 dropped"), std::string::npos)
+        << run.err;
+    const std::string captured = Slurp(
+        (std::filesystem::temp_directory_path() / "varlo-usb-cli-stream/reports.txt").string());
+    EXPECT_EQ(captured.rfind("00 F2 31 30 00 00 00 00 00\n00 F5 30 30 30 30 3B 00 00\n", 0), 0u)
+        << captured;
+    EXPECT_GE(CountLines(captured, "00 F0 00"), 1);
+}
+
+TEST(UsbCli, SaysWhyItCannotRead) {
+    struct Case {
+        const char* name;
+        const char* script;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"nocable",
+         "device mouse product=\"Optical Mouse\"\ndevice bare vid=0ABC pid=001F\n"
+         "device other product=\"USB to Serial\" serial=X1 languages=0409\n",
+         "no USB cable \"USB to Serial\" found; HID devices seen: Optical Mouse; Device VID=0ABC "
+         "PID=001F; USB to Serial (Serial=X1)\n"},
+        {"empty", "", "no USB cable \"USB to Serial\" found; HID devices seen: none\n"},
+        {"noaccess", "device cable product=\"USB to Serial\" access=query\n",
+         "the USB cable /fake/hid/cable cannot be opened for reading and writing; install the udev "
+         "rule 70-varlo-usb-cable.rules"},
+        {"badscript", "device cable vid=XYZ\n", "devices.txt:1: bad value for vid: 'XYZ'\n"},
+    };
+    for (const Case& c : cases) {
+        const CliRun run = RunCli(c.name, c.script, "");
+        EXPECT_EQ(run.status, 2) << c.name;
+        EXPECT_NE(run.err.find(c.message), std::string::npos) << c.name << ": " << run.err;
+    }
+}
+
+TEST(UsbCli, WarnsAboutASilentCableAndAMeterThatSendsNoData) {
+    // Both runs last past the five quiet seconds; they run side by side.
+    auto silent = std::async(std::launch::async, [] {
+        return RunCli("silent", "device cable product=\"USB to Serial\"\n", "--seconds 5.6");
+    });
+    auto idle = std::async(std::launch::async, [] {
+        return RunCli("idle",
+                      "device cable product=\"USB to Serial\"\n"
+                      "report cable 00 F0 00 00 00 00 00 00 00\ninterval cable 10\nrepeat cable\n",
+                      "--seconds 5.6");
+    });
+    const CliRun s = silent.get();
+    const CliRun i = idle.get();
+    EXPECT_EQ(s.status, 0);
+    EXPECT_NE(s.err.find("no reports from the USB cable for 5 seconds; some cables send nothing "
+                         "until their USB device has been suspended and resumed once"),
+              std::string::npos)
+        << s.err;
+    EXPECT_EQ(s.err.find("only idle reports"), std::string::npos) << s.err;
+    EXPECT_EQ(i.status, 0);
+    EXPECT_NE(i.err.find("the USB cable sends only idle reports (5 seconds without data): switch "
+                         "the meter's data output on"),
+              std::string::npos)
+        << i.err;
+    EXPECT_EQ(i.err.find("no reports from"), std::string::npos) << i.err;
+}
+
+}  // namespace

@@ -1,0 +1,283 @@
+#include "LiveUsb.h"
+
+#include <signal.h>
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QTimer>
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <clocale>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <optional>
+
+#include "common/VarloError.h"
+#include "links/JvHidControllerClass.h"
+#include "links/UsbDeviceList.h"
+
+namespace varlo::cli {
+namespace {
+
+std::atomic<bool> usbStopRequested{false};
+
+void OnUsbStopSignal(int) {
+    usbStopRequested = true;
+}
+
+using Clock = std::chrono::steady_clock;
+
+// varlo-cli shows no boxes: a notice goes to standard error.
+class StderrDialogs : public Dialogs {
+  public:
+    explicit StderrDialogs(const char* command) : command_(command) {}
+    Answer Ask(const std::string&) override { return Answer::No; }
+    void Inform(const std::string& text) override {
+        std::fprintf(stderr, "varlo-cli %s: %s\n", command_, text.c_str());
+    }
+    void SystemMessage(const std::string& title, const std::string& text) override {
+        std::fprintf(stderr, "varlo-cli %s: %s: %s\n", command_, title.c_str(), text.c_str());
+    }
+    void ShowError(const std::string& text) override { Inform(text); }
+
+  private:
+    const char* command_;
+};
+
+// The reader threads hand their reports to the thread that runs a Qt event
+// loop; a command that has none gets one here. Qt sets the C library's
+// locale from the environment; the command's own number formatting must not
+// change with it.
+class EventLoopHost {
+  public:
+    EventLoopHost() {
+        if (QCoreApplication::instance()) return;
+        const std::string locale = std::setlocale(LC_ALL, nullptr);
+        app_.emplace(argc_, argv_);
+        std::setlocale(LC_ALL, locale.c_str());
+    }
+
+  private:
+    int argc_ = 1;
+    char name_[10] = "varlo-cli";
+    char* argv_[2] = {name_, nullptr};
+    std::optional<QCoreApplication> app_;
+};
+
+std::string DeviceListText(UsbDeviceList& list) {
+    std::string text;
+    for (const auto& line : list.DevListBox().Lines()) {
+        if (!text.empty()) text += "; ";
+        text += line;
+    }
+    return text.empty() ? "none" : text;
+}
+
+}  // namespace
+
+bool TakeLiveUsbOption(const std::string& arg, ArgCursor& cursor, LiveUsbOptions& options) {
+    if (arg == "--usb") {
+        options.usb = true;
+    } else if (arg == "--count") {
+        options.count = static_cast<std::uint64_t>(
+            ParseIntegerOption(arg, cursor.Value(arg), 1, 1'000'000'000'000LL));
+    } else if (arg == "--seconds") {
+        const double s = ParseNumberOption(arg, cursor.Value(arg));
+        if (s <= 0) throw UsageError("option --seconds: must be more than 0");
+        options.seconds = s;
+    } else if (arg == "--capture") {
+        options.capture = cursor.Value(arg);
+        if (options.capture->empty()) throw UsageError("option --capture needs a file");
+    } else {
+        return false;
+    }
+    return true;
+}
+
+void CheckLiveUsbOptions(const LiveUsbOptions& options) {
+    if (options.usb) return;
+    if (options.count) throw UsageError("option --count goes with --usb");
+    if (options.seconds) throw UsageError("option --seconds goes with --usb");
+    if (options.capture) throw UsageError("option --capture goes with --usb");
+}
+
+int RunLiveUsb(const LiveUsbOptions& options, const char* command, FrameAssembler& assembler,
+               const std::function<std::uint64_t()>& framesDone,
+               const std::function<bool()>& stopNow) {
+    EventLoopHost host;
+    std::shared_ptr<HidBackend> backend;
+    try {
+        backend = CreateHidBackend();
+    } catch (const VarloError& error) {
+        std::fprintf(stderr, "varlo-cli %s: %s\n", command, error.what());
+        return 2;
+    }
+    if (!backend) {
+        std::fprintf(stderr, "varlo-cli %s: the HID services (udev) are not available\n", command);
+        return 2;
+    }
+
+    std::FILE* capture = nullptr;
+    if (options.capture) {
+        capture = std::fopen(options.capture->c_str(), "w");
+        if (!capture) {
+            std::fprintf(stderr, "varlo-cli %s: cannot write %s: %s\n", command,
+                         options.capture->c_str(), std::strerror(errno));
+            return 2;
+        }
+    }
+    struct CaptureCloser {
+        std::FILE*& file;
+        ~CaptureCloser() {
+            if (file) std::fclose(file);
+        }
+    } closer{capture};
+
+    StderrDialogs dialogs(command);
+    TraceSinks traces;
+    TJvHidDeviceController controller(backend);
+    UsbDeviceList list(dialogs, traces.HistoryListBox);
+    list.Attach(controller);
+
+    TJvHidDevice* cable = list.SelectedDevice();
+    if (!cable) {
+        std::fprintf(stderr, "varlo-cli %s: no USB cable \"%s\" found; HID devices seen: %s\n",
+                     command, UsbDeviceList::kCableDescription, DeviceListText(list).c_str());
+        return 2;
+    }
+    if (!cable->ReadWriteAccess()) {
+        std::fprintf(stderr,
+                     "varlo-cli %s: the USB cable %s cannot be opened for reading and writing; "
+                     "install the udev rule 70-varlo-usb-cable.rules (see README), then plug the "
+                     "cable in again\n",
+                     command, cable->PnPInfo().DevicePath.c_str());
+        return 2;
+    }
+
+    auto lastReport = Clock::time_point{};
+    auto lastData = Clock::time_point{};
+    bool anyReport = false;
+    std::uint32_t lastError = 0;
+    QEventLoop loop;
+    bool finished = false;
+    const TJvHidDataEvent onData(
+        [&](TJvHidDevice*, std::uint8_t id, const std::uint8_t* data, std::uint16_t size) {
+            if (finished) return;  // reports after the last frame asked for
+            const auto now = Clock::now();
+            if (capture) {
+                HidReport report{id, std::vector<std::uint8_t>(data, data + size)};
+                const std::string line = FormatHidReportLine(report) + "\n";
+                std::fwrite(line.data(), 1, line.size(), capture);
+                std::fflush(capture);
+            }
+            assembler.HidKestoData(id, data, size);
+            anyReport = true;
+            lastReport = now;
+            if (assembler.IdleReportCount() == 0) lastData = now;
+            lastError = 0;
+            if (options.count && framesDone() >= *options.count) {
+                finished = true;
+                loop.quit();
+            }
+        });
+    const TJvHidDataErrorEvent onError([&](TJvHidDevice*, std::uint32_t code) {
+        if (code == lastError) return;
+        lastError = code;
+        std::fprintf(stderr, "varlo-cli %s: USB read error: %s (%X)\n", command,
+                     HidErrorText(code).c_str(), code);
+    });
+    // What USB Connect does: prepare the cable's line, then take its reports.
+    auto connect = [&] {
+        list.SetFeatureClick();
+        TJvHidDevice* device = list.CurrentHidDevice();
+        if (!device) return false;
+        assembler.SetIdleReportCount(0);
+        device->SetOnDataError(onError);
+        device->SetOnData(onData);
+        return true;
+    };
+    connect();
+
+    struct sigaction action {};
+    action.sa_handler = OnUsbStopSignal;
+    sigemptyset(&action.sa_mask);
+    struct sigaction oldInt {
+    }, oldTerm{}, oldPipe{};
+    sigaction(SIGINT, &action, &oldInt);
+    sigaction(SIGTERM, &action, &oldTerm);
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    sigaction(SIGPIPE, &ignore, &oldPipe);
+    usbStopRequested = false;
+
+    const auto start = Clock::now();
+    const auto end = options.seconds ? start + std::chrono::duration_cast<Clock::duration>(
+                                                   std::chrono::duration<double>(*options.seconds))
+                                     : Clock::time_point::max();
+    const auto quiet = std::chrono::seconds(kUsbQuietSeconds);
+    bool warnedSilent = false, warnedIdle = false, warnedGone = false;
+
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        const auto now = Clock::now();
+        if (usbStopRequested || stopNow() || (options.count && framesDone() >= *options.count) ||
+            now >= end) {
+            loop.quit();
+            return;
+        }
+        if (!list.CurrentHidDevice()) {
+            // The device list was rebuilt after a plug or unplug: take the
+            // cable again if it is there.
+            TJvHidDevice* device = list.SelectedDevice();
+            if (device && device->ReadWriteAccess() && connect()) {
+                std::fprintf(stderr, "varlo-cli %s: reading the USB cable again\n", command);
+                warnedGone = false;
+                lastReport = lastData = now;
+            } else if (!warnedGone) {
+                std::fprintf(stderr,
+                             "varlo-cli %s: the USB cable has gone; waiting for it to come back\n",
+                             command);
+                warnedGone = true;
+            }
+            return;
+        }
+        const auto sinceReport = now - (anyReport ? lastReport : start);
+        if (sinceReport >= quiet) {
+            if (!warnedSilent) {
+                std::fprintf(
+                    stderr,
+                    "varlo-cli %s: no reports from the USB cable for %d seconds; some cables send "
+                    "nothing until their USB device has been suspended and resumed once after "
+                    "plug-in: the udev rule 70-varlo-usb-cable.rules sets that up (see README), or "
+                    "plug the cable in again\n",
+                    command, kUsbQuietSeconds);
+                warnedSilent = true;
+            }
+        } else {
+            warnedSilent = false;
+            if (anyReport && now - lastData >= quiet) {
+                if (!warnedIdle) {
+                    std::fprintf(stderr,
+                                 "varlo-cli %s: the USB cable sends only idle reports (%d seconds "
+                                 "without data): switch the meter's data output on\n",
+                                 command, kUsbQuietSeconds);
+                    warnedIdle = true;
+                }
+            } else {
+                warnedIdle = false;
+            }
+        }
+    });
+    tick.start(20);
+    if (!finished) loop.exec();
+
+    if (TJvHidDevice* device = list.CurrentHidDevice()) device->SetOnData(nullptr);
+    sigaction(SIGINT, &oldInt, nullptr);
+    sigaction(SIGTERM, &oldTerm, nullptr);
+    sigaction(SIGPIPE, &oldPipe, nullptr);
+    return 0;
+}
+
+}  // namespace varlo::cli
