@@ -6,6 +6,7 @@
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
@@ -56,19 +57,26 @@ bool ParseHex(std::string_view text, T& out) {
 
 class HidLinuxHandle : public HidHandle {
   public:
-    // Takes a reference of `device` (the hidraw node's udev device).
-    HidLinuxHandle(udev_device* device, int fd) : device_(device), fd_(fd) {
-        udev_device_ref(device_);
-        // Parents belong to the child and are freed with it.
-        hid_ = udev_device_get_parent_with_subsystem_devtype(device_, "hid", nullptr);
-        usb_ = udev_device_get_parent_with_subsystem_devtype(device_, "usb", "usb_device");
+    // `device` is the hidraw node's udev device, of which the handle takes a
+    // reference; none for a handle that only reads reports, which a reader
+    // thread opens: libudev objects are not shared between threads, so such
+    // a handle uses plain sysfs files only. `sysfsHid` is the HID device's
+    // sysfs folder.
+    HidLinuxHandle(udev_device* device, int fd, std::string sysfsHid)
+        : device_(device), sysfsHid_(std::move(sysfsHid)), fd_(fd) {
+        if (device_) {
+            udev_device_ref(device_);
+            // Parents belong to the child and are freed with it.
+            hid_ = udev_device_get_parent_with_subsystem_devtype(device_, "hid", nullptr);
+            usb_ = udev_device_get_parent_with_subsystem_devtype(device_, "usb", "usb_device");
+        }
         if (fd_ >= 0) {
             if (auto lengths = ReportLengths()) numbered_ = lengths->numbered;
         }
     }
     ~HidLinuxHandle() override {
         if (fd_ >= 0) ::close(fd_);
-        udev_device_unref(device_);
+        if (device_) udev_device_unref(device_);
     }
 
     std::optional<HidIdentity> Identity() override {
@@ -111,9 +119,8 @@ class HidLinuxHandle : public HidHandle {
 
     std::optional<HidReportLengths> ReportLengths() override {
         std::vector<std::uint8_t> descriptor;
-        if (hid_) {
-            std::ifstream in(std::string(udev_device_get_syspath(hid_)) + "/report_descriptor",
-                             std::ios::binary);
+        {
+            std::ifstream in(sysfsHid_ + "/report_descriptor", std::ios::binary);
             if (in) {
                 descriptor.assign(std::istreambuf_iterator<char>(in),
                                   std::istreambuf_iterator<char>());
@@ -147,6 +154,7 @@ class HidLinuxHandle : public HidHandle {
 
   private:
     udev_device* device_;
+    std::string sysfsHid_;
     udev_device* hid_ = nullptr;
     udev_device* usb_ = nullptr;
     int fd_;
@@ -223,15 +231,21 @@ HidOpenResult HidLinuxBackend::Open(const std::string& path, HidAccess access) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) return {nullptr, static_cast<std::uint32_t>(errno)};
     if (!S_ISCHR(st.st_mode)) return {nullptr, static_cast<std::uint32_t>(ENODEV)};
+    const std::string sysfsHid = "/sys/dev/char/" + std::to_string(major(st.st_rdev)) + ":" +
+                                 std::to_string(minor(st.st_rdev)) + "/device";
+    if (access == HidAccess::Read) {
+        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+        if (fd < 0) return {nullptr, static_cast<std::uint32_t>(errno)};
+        return {std::make_unique<HidLinuxHandle>(nullptr, fd, sysfsHid), 0};
+    }
     DeviceRef device(udev_device_new_from_devnum(udev_, 'c', st.st_rdev));
     if (!device.device) return {nullptr, static_cast<std::uint32_t>(ENODEV)};
     int fd = -1;
-    if (access != HidAccess::Query) {
-        const int flags = (access == HidAccess::ReadWrite ? O_RDWR : O_RDONLY);
-        fd = ::open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK);
+    if (access == HidAccess::ReadWrite) {
+        fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK);
         if (fd < 0) return {nullptr, static_cast<std::uint32_t>(errno)};
     }
-    return {std::make_unique<HidLinuxHandle>(device.device, fd), 0};
+    return {std::make_unique<HidLinuxHandle>(device.device, fd, sysfsHid), 0};
 }
 
 void HidLinuxBackend::SetChangeNotifier(std::function<void()> changed) {
