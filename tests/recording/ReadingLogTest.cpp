@@ -213,3 +213,33 @@ TEST(ReadingLogObserving, SuspendedLoadAnnouncesOnceOrUndoesSilently) {
 
 }  // namespace
 }  // namespace varlo
+
+namespace varlo {
+namespace {
+
+TEST(TextDictionary, DenseIdsInFirstAppearanceOrderAndStableViews) {
+    TextDictionary dictionary;
+    EXPECT_EQ(dictionary.Intern("V"), 0u);
+    EXPECT_EQ(dictionary.Intern(""), 1u);
+    EXPECT_EQ(dictionary.Intern("mV"), 2u);
+    EXPECT_EQ(dictionary.Intern("V"), 0u);
+    const std::string_view first = dictionary.At(2);
+    const std::string big(100000, 'x');  // larger than a text block
+    EXPECT_EQ(dictionary.Intern(big), 3u);
+    for (int i = 0; i < 50000; ++i) {
+        ASSERT_EQ(dictionary.Intern(std::to_string(i)), static_cast<std::uint32_t>(i + 4));
+    }
+    EXPECT_EQ(dictionary.Intern("mV"), 2u);
+    EXPECT_EQ(dictionary.Intern("123"), 127u);
+    EXPECT_EQ(first.data(), dictionary.At(2).data());  // never moved by growth
+    EXPECT_EQ(dictionary.At(3), big);
+    EXPECT_EQ(dictionary.At(1), "");
+    EXPECT_EQ(dictionary.Size(), 50004u);
+    dictionary.Clear();
+    EXPECT_EQ(dictionary.Size(), 0u);
+    EXPECT_EQ(dictionary.MemoryBytes(), 0u);
+    EXPECT_EQ(dictionary.Intern("mV"), 0u);
+}
+
+}  // namespace
+}  // namespace varlo
