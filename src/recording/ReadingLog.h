@@ -37,7 +37,8 @@ class ReadingLog {
 
     static std::string_view ColumnName(int column);  // throws std::out_of_range
     static int ColumnIndex(std::string_view name);   // case-insensitive; -1 when no such column
-    static bool IsIntegerColumn(int column);         // No and NVal: 32-bit signed integers
+    static bool IsIntegerColumn(
+        int column);  // No and NVal: 32-bit signed integers; false for no column
 
     // Cuts a UTF-8 text to its first kMaxTextLength code points.
     static std::string_view CutText(std::string_view utf8);

@@ -20,6 +20,8 @@ TEST(ReadingLogColumns, NamesInOrderWithTypes) {
         EXPECT_EQ(ReadingLog::IsIntegerColumn(i), i == 0 || i == 6) << expected[i];
     }
     EXPECT_THROW(ReadingLog::ColumnName(7), std::out_of_range);
+    EXPECT_FALSE(ReadingLog::IsIntegerColumn(7));
+    EXPECT_FALSE(ReadingLog::IsIntegerColumn(-1));
 }
 
 TEST(ReadingLogColumns, IndexIgnoresLetterCase) {
