@@ -29,8 +29,8 @@ CliRun RunCli(const std::string& name, const std::string& script, const std::str
     std::ofstream(scriptPath) << script;
     const std::string errPath = (dir / "stderr.txt").string();
     const std::string command = "cd '" + dir.string() + "' && VARLO_HID_FAKE='" + scriptPath +
-                                "' '" VARLO_BIN_DIR "/tools/varlo-cli/varlo-cli' dump --usb " +
-                                args + " 2>'" + errPath + "'";
+                                "' '" VARLO_BIN_DIR "/tools/varlo-cli/varlo-cli' " + args + " 2>'" +
+                                errPath + "'";
     CliRun run;
     std::FILE* pipe = popen(command.c_str(), "r");
     if (!pipe) return run;
@@ -62,7 +62,7 @@ const char* const kCable =
     "repeat cable\n";
 
 TEST(UsbCli, DumpsTheCableStreamAndCapturesItsReports) {
-    const CliRun run = RunCli("stream", kCable, "--count 2 --capture reports.txt");
+    const CliRun run = RunCli("stream", kCable, "dump --usb --count 2 --capture reports.txt");
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(CountLines(run.out, "A100000B00080D\t"), 2) << run.out;
     EXPECT_NE(run.err.find("2 frames decoded, 0 rejected, 0 dropped"), std::string::npos)
@@ -72,6 +72,17 @@ TEST(UsbCli, DumpsTheCableStreamAndCapturesItsReports) {
     EXPECT_EQ(captured.rfind("00 F2 31 30 00 00 00 00 00\n00 F5 30 30 30 30 3B 00 00\n", 0), 0u)
         << captured;
     EXPECT_GE(CountLines(captured, "00 F0 00"), 1);
+}
+
+TEST(UsbCli, LogsTheCableStreamRowByRow) {
+    const CliRun run = RunCli("log", kCable, "log --usb --count 3");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out.rfind("No\tTime\tDC/AC\tValue\tUnit\tAUTO\r\n", 0), 0u) << run.out;
+    EXPECT_EQ(CountLines(run.out, ""), 4) << run.out;
+    for (const char* no : {"1\t", "2\t", "3\t"}) EXPECT_EQ(CountLines(run.out, no), 1) << no;
+    EXPECT_NE(run.out.find("\tDC\t00.000\tV\tPass\r\n"), std::string::npos) << run.out;
+    EXPECT_NE(run.err.find("3 frames decoded, 0 rejected, 0 dropped; 3 rows"), std::string::npos)
+        << run.err;
 }
 
 TEST(UsbCli, SaysWhyItCannotRead) {
@@ -93,7 +104,7 @@ TEST(UsbCli, SaysWhyItCannotRead) {
         {"badscript", "device cable vid=XYZ\n", "devices.txt:1: bad value for vid: 'XYZ'\n"},
     };
     for (const Case& c : cases) {
-        const CliRun run = RunCli(c.name, c.script, "");
+        const CliRun run = RunCli(c.name, c.script, "dump --usb");
         EXPECT_EQ(run.status, 2) << c.name;
         EXPECT_NE(run.err.find(c.message), std::string::npos) << c.name << ": " << run.err;
     }
@@ -102,13 +113,14 @@ TEST(UsbCli, SaysWhyItCannotRead) {
 TEST(UsbCli, WarnsAboutASilentCableAndAMeterThatSendsNoData) {
     // Both runs last past the five quiet seconds; they run side by side.
     auto silent = std::async(std::launch::async, [] {
-        return RunCli("silent", "device cable product=\"USB to Serial\"\n", "--seconds 5.6");
+        return RunCli("silent", "device cable product=\"USB to Serial\"\n",
+                      "dump --usb --seconds 5.6");
     });
     auto idle = std::async(std::launch::async, [] {
         return RunCli("idle",
                       "device cable product=\"USB to Serial\"\n"
                       "report cable 00 F0 00 00 00 00 00 00 00\ninterval cable 10\nrepeat cable\n",
-                      "--seconds 5.6");
+                      "dump --usb --seconds 5.6");
     });
     const CliRun s = silent.get();
     const CliRun i = idle.get();

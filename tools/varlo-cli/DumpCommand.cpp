@@ -84,9 +84,10 @@ int RunUsbDump(const DumpOptions& options) {
     });
     std::printf("%s\n", kDumpHeader);
     std::fflush(stdout);
-    const int status = RunLiveUsb(
-        options.usb, "dump", pipeline.assembler, [&] { return pipeline.decoder.DecodedCount(); },
-        [&] { return outputClosed; });
+    LiveUsbHooks hooks;
+    hooks.framesDone = [&] { return pipeline.decoder.DecodedCount(); };
+    hooks.stopNow = [&] { return outputClosed; };
+    const int status = RunLiveUsb(options.usb, "dump", pipeline.assembler, hooks);
     if (status != 0) return status;
     std::fprintf(stderr, "%s\n", pipeline.Summary().c_str());
     return 0;

@@ -29,23 +29,6 @@ void OnUsbStopSignal(int) {
 
 using Clock = std::chrono::steady_clock;
 
-// varlo-cli shows no boxes: a notice goes to standard error.
-class StderrDialogs : public Dialogs {
-  public:
-    explicit StderrDialogs(const char* command) : command_(command) {}
-    Answer Ask(const std::string&) override { return Answer::No; }
-    void Inform(const std::string& text) override {
-        std::fprintf(stderr, "varlo-cli %s: %s\n", command_, text.c_str());
-    }
-    void SystemMessage(const std::string& title, const std::string& text) override {
-        std::fprintf(stderr, "varlo-cli %s: %s: %s\n", command_, title.c_str(), text.c_str());
-    }
-    void ShowError(const std::string& text) override { Inform(text); }
-
-  private:
-    const char* command_;
-};
-
 // The reader threads hand their reports to the thread that runs a Qt event
 // loop; a command that has none gets one here. Qt sets the C library's
 // locale from the environment; the command's own number formatting must not
@@ -103,9 +86,26 @@ void CheckLiveUsbOptions(const LiveUsbOptions& options) {
     if (options.capture) throw UsageError("option --capture goes with --usb");
 }
 
+LiveUsbOptions LiveUsbOptionsFrom(const std::vector<std::pair<std::string, std::string>>& extra) {
+    std::vector<std::string> args;
+    for (const auto& [name, value] : extra) {
+        args.push_back(name);
+        if (name != "--usb") args.push_back(value);
+    }
+    LiveUsbOptions options;
+    ArgCursor cursor(args);
+    while (!cursor.Done()) {
+        const std::string& arg = cursor.Next();
+        if (!TakeLiveUsbOption(arg, cursor, options)) throw UsageError("unknown option " + arg);
+    }
+    CheckLiveUsbOptions(options);
+    return options;
+}
+
 int RunLiveUsb(const LiveUsbOptions& options, const char* command, FrameAssembler& assembler,
-               const std::function<std::uint64_t()>& framesDone,
-               const std::function<bool()>& stopNow) {
+               const LiveUsbHooks& hooks) {
+    auto framesDone = [&]() -> std::uint64_t { return hooks.framesDone ? hooks.framesDone() : 0; };
+    auto stopNow = [&] { return hooks.stopNow && hooks.stopNow(); };
     EventLoopHost host;
     std::shared_ptr<HidBackend> backend;
     try {
@@ -135,7 +135,7 @@ int RunLiveUsb(const LiveUsbOptions& options, const char* command, FrameAssemble
         }
     } closer{capture};
 
-    StderrDialogs dialogs(command);
+    StderrDialogs dialogs;
     TraceSinks traces;
     TJvHidDeviceController controller(backend);
     UsbDeviceList list(dialogs, traces.HistoryListBox);
@@ -177,6 +177,7 @@ int RunLiveUsb(const LiveUsbOptions& options, const char* command, FrameAssemble
             lastReport = now;
             if (assembler.IdleReportCount() == 0) lastData = now;
             lastError = 0;
+            if (hooks.afterReport) hooks.afterReport();
             if (options.count && framesDone() >= *options.count) {
                 finished = true;
                 loop.quit();
@@ -221,6 +222,7 @@ int RunLiveUsb(const LiveUsbOptions& options, const char* command, FrameAssemble
 
     QTimer tick;
     QObject::connect(&tick, &QTimer::timeout, [&] {
+        if (hooks.onTick) hooks.onTick();
         const auto now = Clock::now();
         if (usbStopRequested || stopNow() || (options.count && framesDone() >= *options.count) ||
             now >= end) {

@@ -4,6 +4,8 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "CliSupport.h"
 
@@ -35,13 +37,28 @@ void CheckLiveUsbOptions(const LiveUsbOptions& options);
 // says what is likely wrong.
 inline constexpr int kUsbQuietSeconds = 5;
 
+// What a command does around the live reports; every hook is optional.
+struct LiveUsbHooks {
+    // Frames decoded so far, for --count.
+    std::function<std::uint64_t()> framesDone;
+    // True when the run should end now (a closed output, for one).
+    std::function<bool()> stopNow;
+    // After each report has been handed to the assembler.
+    std::function<void()> afterReport;
+    // About every 20 ms while the run waits for reports.
+    std::function<void()> onTick;
+};
+
 // Finds the cable as the window does, sends it the feature report and hands
 // every input report it sends to the assembler's HidKestoData, until SIGINT
-// or SIGTERM, `framesDone()` reaching --count, --seconds, or `stopNow()`.
-// Returns 0; or 2 after a message on standard error when there is no cable,
-// no access to it, or no HID service.
+// or SIGTERM, --count frames, --seconds, or `stopNow()`. Returns 0; or 2
+// after a message on standard error when there is no cable, no access to
+// it, or no HID service.
 int RunLiveUsb(const LiveUsbOptions& options, const char* command, FrameAssembler& assembler,
-               const std::function<std::uint64_t()>& framesDone,
-               const std::function<bool()>& stopNow);
+               const LiveUsbHooks& hooks);
+
+// The live USB options among the extra options a command's parser kept
+// (name, value); throws UsageError.
+LiveUsbOptions LiveUsbOptionsFrom(const std::vector<std::pair<std::string, std::string>>& extra);
 
 }  // namespace varlo::cli

@@ -1,5 +1,6 @@
 // varlo-cli log: records a meter stream into the reading log by the window's
 // rules and prints the log.
+#include <chrono>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -7,9 +8,11 @@
 
 #include "CliSupport.h"
 #include "Command.h"
+#include "LiveUsb.h"
 #include "LogSetup.h"
 #include "SimulatedClock.h"
 #include "common/VarloError.h"
+#include "recording/LocalClock.h"
 #include "recording/TableTextFormat.h"
 
 namespace varlo::cli {
@@ -47,14 +50,71 @@ class ReplayClock {
     std::int64_t nextTickMs_ = 0;
 };
 
-int RunLog(const std::vector<std::string>& args) {
-    LogOptions options;
+// Records the readings of the USB cable live, on the real clock, and prints
+// the header and then each row as it is recorded.
+int RunUsbLog(const LogOptions& options, const LiveUsbOptions& usb) {
+    const std::unique_ptr<LocaleSource> locale = MakeLocale(options.decimalSep);
+    SystemLocalClock clock;
+    StderrDialogs dialogs;
+    MeterSession session(*locale, clock, dialogs);
     try {
-        options = ParseLogOptions(args);
+        ApplyLogOptions(options, session);
     } catch (const UsageError& error) {
         std::fprintf(stderr, "varlo-cli log: %s\n\n%s", error.what(), kLogUsage);
         return 2;
     }
+    session.assembler.SetErrorReport([&](const std::string& text) { dialogs.ShowError(text); });
+
+    bool outputClosed = false;
+    auto write = [&](const std::string& text) {
+        std::fwrite(text.data(), 1, text.size(), stdout);
+        if (std::fflush(stdout) != 0) outputClosed = true;
+    };
+    write(FormatTableHeader());
+    std::size_t printed = 0;
+    auto printNewRows = [&] {
+        // A new record (New on a change of mode) empties the log: its rows
+        // are printed from the first again.
+        if (session.log.RowCount() < printed) printed = 0;
+        std::string rows;
+        while (printed < session.log.RowCount()) AppendTableRow(session.log, printed++, rows);
+        if (!rows.empty()) write(rows);
+    };
+    auto lastSecond = std::chrono::steady_clock::now();
+    LiveUsbHooks hooks;
+    hooks.framesDone = [&] { return session.decoder.DecodedCount(); };
+    hooks.stopNow = [&] { return outputClosed; };
+    hooks.afterReport = printNewRows;
+    hooks.onTick = [&] {
+        // The window's 1000 ms sampling timer.
+        while (std::chrono::steady_clock::now() - lastSecond >= std::chrono::seconds(1)) {
+            session.TrecordTimer();
+            lastSecond += std::chrono::seconds(1);
+        }
+        printNewRows();
+    };
+    const int status = RunLiveUsb(usb, "log", session.assembler, hooks);
+    if (status != 0) return status;
+    printNewRows();
+    std::fprintf(stderr, "%s\n", LogSummary(session).c_str());
+    if (options.chart) std::fprintf(stderr, "%s\n", ChartSummary(session).c_str());
+    return 0;
+}
+
+int RunLog(const std::vector<std::string>& args) {
+    LogOptions options;
+    LiveUsbOptions usb;
+    try {
+        options = ParseLogOptions(args, {"--count", "--seconds", "--capture"}, {"--usb"});
+        usb = LiveUsbOptionsFrom(options.extra);
+        if (usb.usb && (!options.input.empty() || options.hidReports)) {
+            throw UsageError("--usb reads the meter in place of an input");
+        }
+    } catch (const UsageError& error) {
+        std::fprintf(stderr, "varlo-cli log: %s\n\n%s", error.what(), kLogUsage);
+        return 2;
+    }
+    if (usb.usb) return RunUsbLog(options, usb);
     std::unique_ptr<InputFile> input;
     try {
         input = std::make_unique<InputFile>(options.input);

@@ -1,5 +1,7 @@
 #include "LogSetup.h"
 
+#include "LiveUsb.h"
+
 #include "CliSupport.h"
 #include "common/VarloError.h"
 #include "decode/FrameDump.h"
@@ -29,7 +31,9 @@ const char* const kLogUsage =
     "A file or standard input is replayed on a simulated clock: the first frame at\n"
     "--start (default 00:00:00), each next one --period milliseconds later (500).\n"
     "  --chart              also print the chart's state at the end\n"
-    "  --hid-reports, --chunk N, --decimal-sep C   read the input as dump does\n";
+    "  --hid-reports, --chunk N, --decimal-sep C   read the input as dump does\n"
+    "With --usb the meter is read live from its USB cable on the real clock, and\n"
+    "the header and then each row are printed as they are recorded:\n" VARLO_LIVE_USB_USAGE;
 
 std::optional<std::int64_t> ParseTimeOfDayMs(const std::string& text) {
     int h = 0, m = 0, s = 0;
