@@ -57,22 +57,32 @@ class RowReader {
 
 bool WriteTableText(const ReadingLog& log, const std::string& path) {
     SafeFileWriter writer(path);
-    if (!writer.Open()) return false;
+    return writer.Open() && WriteTableText(log, *writer.Device()) && writer.Commit();
+}
+
+bool WriteTableText(const ReadingLog& log, QIODevice& device) {
+    const auto write = [&](const std::string& bytes) {
+        const auto size = static_cast<qint64>(bytes.size());
+        return device.write(bytes.data(), size) == size;
+    };
     std::string chunk = FormatTableHeader();
     chunk.reserve(kWriteChunkBytes + 1024);
     for (std::size_t row = 0; row < log.RowCount(); ++row) {
         AppendTableRow(log, row, chunk);
         if (chunk.size() >= kWriteChunkBytes) {
-            if (!writer.Write(chunk)) return false;
+            if (!write(chunk)) return false;
             chunk.clear();
         }
     }
-    return writer.Write(chunk) && writer.Commit();
+    return write(chunk);
 }
 
 bool ReadTableText(const std::string& path, ReadingLog& log) {
     QFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::ReadOnly)) return false;
+    return file.open(QIODevice::ReadOnly) && ReadTableText(file, log);
+}
+
+bool ReadTableText(QIODevice& file, ReadingLog& log) {
     RowReader rows(log);
     std::vector<char> buffer(kReadChunkBytes);
     std::string carry;     // the start of a line that runs into the next chunk

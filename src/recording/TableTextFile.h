@@ -1,6 +1,9 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
+
+class QIODevice;
 
 namespace varlo {
 
@@ -12,6 +15,8 @@ class ReadingLog;
 // SafeFileWriter; false when the file could not be written (the old file is
 // then as it was).
 bool WriteTableText(const ReadingLog& log, const std::string& path);
+// Writes the same bytes to an open device.
+bool WriteTableText(const ReadingLog& log, QIODevice& device);
 
 // Reads a table text file and appends its rows to `log`: the first line is
 // dropped whatever it holds, every other line split by rule S fills the
@@ -21,6 +26,8 @@ bool WriteTableText(const ReadingLog& log, const std::string& path);
 // field that is not an integer in an integer column; rows appended before the
 // failure are left for the caller to drop.
 bool ReadTableText(const std::string& path, ReadingLog& log);
+// Reads from an open device.
+bool ReadTableText(QIODevice& device, ReadingLog& log);
 
 inline constexpr std::size_t kMaxTableLineBytes = 64 * 1024;
 

@@ -285,14 +285,18 @@ class XmlTableReader {
 
 bool WriteTableXml(const ReadingLog& log, const std::string& path) {
     SafeFileWriter writer(path);
-    if (!writer.Open()) return false;
+    return writer.Open() && WriteTableXml(log, *writer.Device()) && writer.Commit();
+}
+
+bool WriteTableXml(const ReadingLog& log, QIODevice& device) {
+    // The writer fills a string that goes to the device in pieces, which is
+    // much quicker than letting it write each bit of markup to the device.
     QString buffer;
     QXmlStreamWriter xml(&buffer);
     const auto flush = [&] {
         const QByteArray utf8 = buffer.toUtf8();
         buffer.clear();
-        return writer.Write(
-            std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
+        return device.write(utf8) == utf8.size();
     };
     xml.setAutoFormatting(true);
     xml.setAutoFormattingIndent(1);
@@ -326,14 +330,16 @@ bool WriteTableXml(const ReadingLog& log, const std::string& path) {
     xml.writeEndElement();
     xml.writeEndElement();
     xml.writeEndDocument();
-    if (xml.hasError() || !flush()) return false;
-    return writer.Commit();
+    return !xml.hasError() && flush();
 }
 
 bool ReadTableXml(const std::string& path, ReadingLog& log) {
     QFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::ReadOnly)) return false;
-    XmlTableReader reader(&file, log);
+    return file.open(QIODevice::ReadOnly) && ReadTableXml(file, log);
+}
+
+bool ReadTableXml(QIODevice& device, ReadingLog& log) {
+    XmlTableReader reader(&device, log);
     return reader.Read();
 }
 

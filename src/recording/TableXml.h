@@ -2,13 +2,15 @@
 
 #include <string>
 
+class QIODevice;
+
 namespace varlo {
 
 class ReadingLog;
 
 // The XML table file: the whole log with its columns' names and types.
 //
-//   <?xml version="1.0" encoding="UTF-8"?>
+//   <?xml version="1.0"?>                      (UTF-8)
 //   <readingLog version="1">
 //    <columns>
 //     <column name="No" type="int32"/>
@@ -29,11 +31,15 @@ class ReadingLog;
 
 // False when the file could not be written (the old file is then as it was).
 bool WriteTableXml(const ReadingLog& log, const std::string& path);
+// Writes the same document to an open device.
+bool WriteTableXml(const ReadingLog& log, QIODevice& device);
 
 // Appends the rows of an XML table file to `log`. False when the file cannot
 // be read, is not well-formed, carries a DTD or entity declarations, is not
 // in this layout, or its columns do not match the log's; rows appended before
 // the failure are left for the caller to drop.
 bool ReadTableXml(const std::string& path, ReadingLog& log);
+// Reads from an open device.
+bool ReadTableXml(QIODevice& device, ReadingLog& log);
 
 }  // namespace varlo
