@@ -7,6 +7,7 @@
 #include "recording/ReadingLog.h"
 #include "recording/SafeFileWriter.h"
 #include "recording/TableText.h"
+#include "recording/TableTextFile.h"
 
 namespace varlo {
 
@@ -252,6 +253,9 @@ class XmlTableReader {
             if (token == QXmlStreamReader::EndElement) break;
             if (token != QXmlStreamReader::Characters) return false;
             content_ += xml_.text();
+            // No real row comes near this; a hostile one is refused before it
+            // can take up memory.
+            if (static_cast<std::size_t>(content_.size()) > kMaxTableLineBytes) return false;
         }
         const QByteArray utf8 = content_.toUtf8();
         std::string_view rest(utf8.constData(), static_cast<std::size_t>(utf8.size()));

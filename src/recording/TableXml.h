@@ -27,7 +27,8 @@ class ReadingLog;
 // field without a value, an integer in decimal, or a text in which a
 // backslash is written \\, a TAB \t, a line feed \n, a carriage return \r,
 // and any other byte that XML cannot carry \xHH (two hexadecimal digits).
-// One text element per row keeps the file small and quick to read.
+// One text element per row keeps the file small and quick to read; a row of
+// more than 64 KiB is refused.
 
 // False when the file could not be written (the old file is then as it was).
 bool WriteTableXml(const ReadingLog& log, const std::string& path);

@@ -155,6 +155,8 @@ TEST_F(TableXmlTest, RefusesAnythingButItsOwnLayoutAndLeavesTheLogAsItWas) {
         {"element in a row", withRow("<row>1\tt\t\\N\t\\N<b/>\t\\N\t\\N\t\\N</row>")},
         {"other element in rows", withRow("<line>1\tt\t\\N\t\\N\t\\N\t\\N\t\\N</line>")},
         {"text between rows", withRow(row + "stray")},
+        {"row over 64 KiB",
+         withRow("<row>1\t" + std::string(64 * 1024, 'a') + "\t\\N\t\\N\t\\N\t\\N\t\\N</row>")},
         {"second root", good + "<readingLog/>"},
     };
     for (const auto& c : cases) {
