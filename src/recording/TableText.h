@@ -25,7 +25,8 @@ std::string_view TrimTableText(std::string_view text);
 // when nothing is left, converted to Windows-1252. A field that holds a TAB or
 // begins with a double quote is written in the quoted form that
 // SplitTableFields reads back (enclosing quotes, inner quotes doubled); every
-// other field is written as it stands.
+// other field is written as it stands, except that a CR or LF inside it is
+// written as a blank, since the reader ends a line there.
 void AppendTableTextField(std::string_view utf8, std::string& out);
 
 // Appends an integer field: the number in decimal, nothing for no value.

@@ -78,6 +78,8 @@ TEST(RuleT, WritesFieldsAsTheyStandAndQuotesOnlyWhereRuleSNeedsIt) {
         {"\"x", "\"\"\"x\""},  // a leading quote does
         {"a\tb", "\"a\tb\""},  // so does a TAB
         {"\"a\"\tb", "\"\"\"a\"\"\tb\""},
+        {"a\r\nb\nc", "a  b c"},  // a line break inside would end the line
+        {"\"a\rb", "\"\"\"a b\""},
         {" \u00B5A\u2126 ",
          "\xB5"
          "A?"},  // trimmed, Windows-1252, "?" for what it lacks
