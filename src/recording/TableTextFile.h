@@ -19,8 +19,9 @@ bool WriteTableText(const ReadingLog& log, const std::string& path);
 bool WriteTableText(const ReadingLog& log, QIODevice& device);
 
 // Reads a table text file and appends its rows to `log`: the first line is
-// dropped whatever it holds, every other line split by rule S fills the
-// columns in their order, a line without fields is skipped. Lines end at CR,
+// dropped whatever it holds; every other line, split into fields by
+// SplitTableFields, fills the columns in their order; a line without fields
+// is skipped. Lines end at CR,
 // LF or CR LF. False when the file cannot be read, holds no line at all, has a
 // line longer than kMaxTableLineBytes or with more than seven fields, or a
 // field that is not an integer in an integer column; rows appended before the
