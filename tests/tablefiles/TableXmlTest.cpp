@@ -47,6 +47,10 @@ class TableXmlTest : public ::testing::Test {
         AddRow(log, {nullopt, "", nullopt, "<&>\"'", "&  *", "NULL", nullopt});
         AddRow(log, {"-2147483648", "a\tb\r\nc", " x ", "\xC2\xB5\xE2\x84\xA6", "\x01\x1F",
                      std::string("\0z", 2), "2147483647"});
+        // C1 controls and a character beyond 16 bits pass as they are; the
+        // non-character U+FFFE and malformed UTF-8 travel as escaped bytes.
+        AddRow(log, {"0", "\xC2\x81\xC2\x9D", "\xF0\x9F\x98\x80", "\xEF\xBF\xBE", "\xFF\xC3",
+                     "\\x41\\", "0"});
     }
     testing::TempDir dir_;
     testing::RecordingDialogs dialogs_;
