@@ -7,7 +7,7 @@ namespace varlo {
 // Every modal box the program shows goes through this interface, so that
 // tests and varlo-cli can answer or collect them.
 class Dialogs {
-public:
+  public:
     enum class Answer { Yes, No };
     virtual ~Dialogs() = default;
     // An information box with the buttons Yes and No.

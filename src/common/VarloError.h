@@ -9,7 +9,7 @@ namespace varlo {
 // framework error, carrying the exact text of the message box. The handler
 // that raised it is abandoned; the program goes on with the next event.
 class VarloError : public std::runtime_error {
-public:
+  public:
     explicit VarloError(const std::string& message) : std::runtime_error(message) {}
 };
 

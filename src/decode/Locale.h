@@ -16,7 +16,7 @@ struct LocaleFormat {
 // Where the user's locale is read from. The program asks the system; tests
 // and varlo-cli --decimal-sep give fixed answers.
 class LocaleSource {
-public:
+  public:
     virtual ~LocaleSource() = default;
     // The decimal separator; empty when the locale cannot be asked.
     virtual std::string DecimalSeparator() const = 0;
@@ -25,13 +25,13 @@ public:
 
 // A locale with fixed answers.
 class FixedLocale : public LocaleSource {
-public:
+  public:
     explicit FixedLocale(LocaleFormat format = {}) : format_(std::move(format)) {}
     std::string DecimalSeparator() const override { return format_.DecimalSeparator; }
     LocaleFormat Format() const override { return format_; }
     void Set(LocaleFormat format) { format_ = std::move(format); }
 
-private:
+  private:
     LocaleFormat format_;
 };
 

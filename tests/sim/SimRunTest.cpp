@@ -54,7 +54,7 @@ TEST(SimRun, RawStreamIsTheScenarioWithASummary) {
     std::string err;
     const std::string out = RunSim({"--raw", "--rate", "0", "--count", "100"}, err);
     const Bytes expected = TourBytes(100);
-    EXPECT_EQ(out, std::string(expected.begin(), expected.end())) << "the tour loops";
+    EXPECT_EQ(out, "\n" + std::string(expected.begin(), expected.end())) << "the tour loops";
     EXPECT_EQ(err, "sent 100 frames, corrupted 0 bytes in 0 frames\n");
 }
 
@@ -193,7 +193,8 @@ TEST(SimRun, TerminalFeedsTheSerialDriver) {
         received.insert(received.end(), data, data + n);
     });
     ASSERT_TRUE(driver.Connect()) << driver.LastConnectError().message;
-    const Bytes expected = TourBytes(40);
+    Bytes expected = TourBytes(40);
+    expected.insert(expected.begin(), 0x0A);
     for (int i = 0; i < 200 && received.size() < expected.size(); ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
         driver.PollTick();

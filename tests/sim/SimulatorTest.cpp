@@ -2,6 +2,10 @@
 
 #include <set>
 
+#include "decode/FrameAssembler.h"
+#include "decode/Locale.h"
+#include "decode/MeterDecoder.h"
+#include "decode/TraceSinks.h"
 #include "sim/HidReports.h"
 #include "sim/MeterFrame.h"
 #include "sim/Noise.h"
@@ -168,30 +172,24 @@ TEST(HidReports, FramesSplitIntoCountedPaddedReports) {
     EXPECT_EQ(sizes, (std::set<std::size_t>{1, 2, 3, 4, 5, 6, 7}));
 }
 
-// The receiver's rule for a serial stream: at each CR the first 14 nibbles
-// since the previous CR form a frame, valid when it reads "A" ... "D".
-struct Assembled {
-    std::string text;
-    std::size_t endsAt;  // stream offset of the CR
-};
-std::vector<Assembled> Assemble(const Bytes& stream) {
-    static const char hex[] = "0123456789ABCDEF";
-    std::vector<Assembled> frames;
-    std::string buffer;
-    for (std::size_t i = 0; i < stream.size(); ++i) {
-        const std::uint8_t b = stream[i] & 0x7F;
-        if (b != 0x0D) {
-            buffer += hex[b & 0x0F];
-            continue;
-        }
-        buffer += 'D';
-        const std::string text = buffer.substr(0, 14);
-        if (text.size() == 14 && text.front() == 'A' && text.back() == 'D')
-            frames.push_back({text, i});
-        buffer.clear();
+// The receiver of the program: assembler and decoder, counting for each
+// decoded frame the step of the stream it was completed in.
+struct Receiver {
+    FixedLocale locale;
+    TraceSinks traces;
+    MeterDecoder decoder{traces, locale};
+    FrameAssembler assembler{traces, decoder};
+    std::vector<std::pair<std::string, std::uint64_t>> decoded;
+    std::uint64_t step = 0;
+
+    Receiver() {
+        decoder.SetOnDecoded([this] { decoded.emplace_back(decoder.FrameText(), step); });
     }
-    return frames;
-}
+    void Feed(std::uint64_t stepIndex, const Bytes& bytes) {
+        step = stepIndex;
+        assembler.KESTODATA(bytes.data(), bytes.size());
+    }
+};
 
 TEST(Noise, DecodedFramesAreSentOnesOrMarkedCorrupted) {
     for (double p : {0.0, 0.002, 0.02}) {
@@ -199,19 +197,16 @@ TEST(Noise, DecodedFramesAreSentOnesOrMarkedCorrupted) {
         NoiseInjector noise(p, 12);
         std::vector<Corruption> log;
         std::vector<std::string> sent;
-        std::vector<std::size_t> stepStart;
-        Bytes stream = {0x0A};  // the LF of a frame before the first
+        Receiver receiver;
+        receiver.Feed(0, {0x0A});  // the LF of a frame before the first
         for (std::uint64_t i = 0; i < 3000; ++i) {
             const Bytes clean = *source->next();
             std::string text = "A";
             for (std::size_t k = 0; k < 12; ++k) text += "0123456789ABCDEF"[clean[k] & 0x0F];
             sent.push_back(text + "D");
-            stepStart.push_back(stream.size());
-            const Bytes step = noise.apply(i, clean, log);
-            stream.insert(stream.end(), step.begin(), step.end());
+            receiver.Feed(i, noise.apply(i, clean, log));
         }
         std::set<std::uint64_t> corrupted;
-        std::set<std::uint64_t> flips, drops, inserts;
         for (const Corruption& c : log) {
             corrupted.insert(c.frame);
             EXPECT_LT(c.offset, 14u);
@@ -224,31 +219,47 @@ TEST(Noise, DecodedFramesAreSentOnesOrMarkedCorrupted) {
         if (p == 0.02) {
             EXPECT_NEAR(static_cast<double>(log.size()) / (3000 * 14), p, 0.005);
         }
-
-        auto stepOf = [&](std::size_t offset) {
-            return static_cast<std::uint64_t>(
-                std::upper_bound(stepStart.begin(), stepStart.end(), offset) - stepStart.begin() -
-                1);
+        // A frame is whole when neither it nor the frame before it (whose LF
+        // starts it) was touched.
+        auto touched = [&](std::uint64_t j) {
+            return corrupted.count(j) || (j > 0 && corrupted.count(j - 1));
         };
         std::set<std::uint64_t> decodedSteps;
-        for (const Assembled& a : Assemble(stream)) {
-            const std::uint64_t j = stepOf(a.endsAt);
-            const bool touched = corrupted.count(j) || (j > 0 && corrupted.count(j - 1));
-            if (!touched) {
-                EXPECT_EQ(a.text, sent[j]) << "frame " << j;
+        for (const auto& [text, j] : receiver.decoded) {
+            if (!touched(j)) {
+                EXPECT_EQ(text, sent[j]) << "frame " << j;
             }
-            if (a.text == sent[j]) decodedSteps.insert(j);
+            if (text == sent[j]) decodedSteps.insert(j);
         }
         for (std::uint64_t j = 0; j < sent.size(); ++j) {
-            const bool touched = corrupted.count(j) || (j > 0 && corrupted.count(j - 1));
-            if (!touched) {
+            if (!touched(j)) {
                 EXPECT_TRUE(decodedSteps.count(j)) << "untouched frame " << j << " lost";
             }
         }
         if (p == 0) {
-            EXPECT_EQ(decodedSteps.size(), sent.size());
+            EXPECT_EQ(receiver.decoded.size(), sent.size());
+            EXPECT_EQ(receiver.assembler.DroppedCount(), 0u);
+        }
+        if (p == 0.02) {
+            EXPECT_GT(receiver.assembler.DroppedCount(), 100u) << "the noise reaches the receiver";
         }
     }
+}
+
+TEST(Scenarios, EveryTourFrameDecodesAsSent) {
+    Receiver receiver;
+    Bytes stream = {0x0A};
+    const auto tour = TourFrames();
+    for (const FrameSpec& s : tour) {
+        const Bytes b = FrameBytes(s);
+        stream.insert(stream.end(), b.begin(), b.end());
+    }
+    receiver.Feed(0, stream);
+    ASSERT_EQ(receiver.decoded.size(), tour.size());
+    for (std::size_t i = 0; i < tour.size(); ++i) {
+        EXPECT_EQ(receiver.decoded[i].first, FrameText(tour[i]));
+    }
+    EXPECT_EQ(receiver.decoder.RejectedCount(), 0u);
 }
 
 TEST(Noise, LogLines) {

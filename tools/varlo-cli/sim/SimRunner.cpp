@@ -251,6 +251,7 @@ int RunSimulation(const SimOptions& options, std::ostream& out, std::ostream& er
         }
     }
 
+    const bool leadingLineFeed = !options.replay && options.output != SimOutput::Reports;
     std::uint64_t sent = 0;
     std::vector<Corruption> log;
     auto deadline = Clock::now();
@@ -258,7 +259,10 @@ int RunSimulation(const SimOptions& options, std::ostream& out, std::ostream& er
         std::optional<Bytes> clean = source->next();
         if (!clean) break;
         log.clear();
-        const Bytes step = noise.apply(sent, *clean, log);
+        Bytes step = noise.apply(sent, *clean, log);
+        // A receiver forms a frame from the LF that ends the one before it:
+        // the serial stream starts with one, so that its first frame counts.
+        if (sent == 0 && leadingLineFeed) step.insert(step.begin(), 0x0A);
         if (noiseLog.is_open() && !log.empty()) {
             for (const Corruption& c : log) noiseLog << FormatCorruption(c) << '\n';
             noiseLog.flush();

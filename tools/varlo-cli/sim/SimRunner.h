@@ -16,7 +16,9 @@ double StepSeconds(const SimRate& rate, std::size_t bytes);
 // Runs the simulated meter until --count steps are sent, the source ends,
 // `stop` becomes true or the output closes. Writes the terminal path (when
 // it opens one) or the stream to `out`, messages and the closing summary
-// line to `err`. Returns the exit status.
+// line to `err`. A serial stream from a scenario starts with a line feed,
+// the end of a frame before the first, so that the first frame is whole.
+// Returns the exit status.
 int RunSimulation(const SimOptions& options, std::ostream& out, std::ostream& err,
                   const std::atomic<bool>& stop);
 

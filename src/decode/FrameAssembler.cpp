@@ -1,0 +1,184 @@
+#include "decode/FrameAssembler.h"
+
+#include "common/VarloError.h"
+#include "decode/MeterDecoder.h"
+#include "decode/Nibble.h"
+
+namespace varlo {
+
+FrameAssembler::FrameAssembler(TraceSinks& traces, MeterDecoder& decoder)
+    : traces_(traces), decoder_(decoder) {
+    frameText_.reserve(2 * kFrameLength);
+    nibbleBuffer_.reserve(kFrameLength);
+    reportHexBuffer_.reserve(kReportHexLength);
+}
+
+void FrameAssembler::Decode() {
+    try {
+        decoder_.LcdDisplayKESTO(frameText_);
+    } catch (const VarloError& error) {
+        ++failures_;
+        if (errorReport_) {
+            errorReport_(error.what());
+        }
+    }
+}
+
+void FrameAssembler::KESTODATA(const std::uint8_t* data, std::size_t size) {
+    for (std::size_t i = 0; i < size; ++i) {
+        const std::uint8_t byte = data[i];
+        if (byte != 0x0D) {
+            if (nibbleBuffer_.size() < kFrameLength) {
+                nibbleBuffer_.push_back(HexDigit(byte));
+            }
+            continue;
+        }
+        if (nibbleBuffer_.size() < kFrameLength) {
+            nibbleBuffer_.push_back('D');
+        }
+        frameText_ = nibbleBuffer_;
+        nibbleBuffer_.clear();
+        traces_.USBtxt.Set(frameText_);
+        ++completed_;
+        if (onFrame_) {
+            onFrame_();
+        }
+        if (frameText_.size() >= kFrameLength && frameText_[0] == 'A' &&
+            frameText_[kFrameLength - 1] == 'D') {
+            Decode();
+        } else {
+            ++dropped_;
+        }
+    }
+}
+
+void FrameAssembler::TRIVAData(const std::uint8_t* data, std::size_t size) {
+    for (std::size_t i = 0; i < size; ++i) {
+        const std::uint8_t byte = data[i];
+        if (byte != 0x0D) {
+            if (nibbleBuffer_.size() < kFrameLength) {
+                nibbleBuffer_.push_back(HexDigit(byte));
+            }
+            continue;
+        }
+        if (nibbleBuffer_.size() < kFrameLength) {
+            nibbleBuffer_.push_back('D');
+        }
+        // Characters 2 to 10 followed by "DA": an 11-character frame for a
+        // clean frame of 9 data bytes.
+        frameText_ = nibbleBuffer_.size() > 1 ? nibbleBuffer_.substr(1, 9) : std::string();
+        frameText_ += "DA";
+        const bool valid =
+            nibbleBuffer_.size() >= 11 && nibbleBuffer_[0] == 'A' && nibbleBuffer_[10] == 'D';
+        nibbleBuffer_.clear();
+        traces_.USBtxt.Set(frameText_);
+        ++completed_;
+        if (onFrame_) {
+            onFrame_();
+        }
+        if (valid) {
+            Decode();
+        } else {
+            ++dropped_;
+        }
+    }
+}
+
+std::string FrameAssembler::ReportText(std::uint8_t reportId, const std::uint8_t* data,
+                                       std::uint16_t size) {
+    std::string text = "R ";
+    text.reserve(5 + 3 * static_cast<std::size_t>(size));
+    AppendHexByte(text, reportId);
+    text += "  ";
+    for (std::uint16_t k = 0; k < size; ++k) {
+        AppendHexByte(text, data[k]);
+        text.push_back(' ');
+    }
+    return text;
+}
+
+bool FrameAssembler::TakeReport(const std::string& reportText) {
+    // The low digit of the first data byte counts the valid bytes after it.
+    const char c = reportText.size() >= 8 ? reportText[7] : '\0';
+    if (c != '\0') {
+        ++idleReportCount_;
+    }
+    if (c >= '1' && c <= '9') {
+        idleReportCount_ = 0;
+        reportDataPending_ = true;
+        const int n = c - '0';
+        for (int k = 0; k < n; ++k) {
+            const std::size_t pos = 9 + 3 * static_cast<std::size_t>(k);  // 0-based of 10+3k
+            for (std::size_t j = pos; j < pos + 2 && j < reportText.size(); ++j) {
+                if (reportHexBuffer_.size() < kReportHexLength) {
+                    reportHexBuffer_.push_back(reportText[j]);
+                }
+            }
+        }
+        traces_.HistoryListBox.Add(reportText);
+        traces_.HistoryListBox.SelectLast();
+        return true;
+    }
+    return false;
+}
+
+void FrameAssembler::HidKestoData(std::uint8_t reportId, const std::uint8_t* data,
+                                  std::uint16_t size) {
+    const std::string reportText = ReportText(reportId, data, size);
+    if (TakeReport(reportText)) {
+        return;
+    }
+    if (reportDataPending_) {
+        // The low nibbles of the accumulated bytes, appended to whatever the
+        // frame text still holds.
+        for (std::size_t i = 0; i < kFrameLength; ++i) {
+            const std::size_t pos = 2 * i + 1;
+            if (pos < reportHexBuffer_.size()) {
+                frameText_.push_back(reportHexBuffer_[pos]);
+            }
+        }
+        traces_.Memo2.Add(reportHexBuffer_);
+        traces_.Memo1.Add(frameText_);
+        if (!frameText_.empty()) {
+            // The line feed that ends the frame goes to the front.
+            const char last = frameText_.back();
+            frameText_.pop_back();
+            frameText_.insert(frameText_.begin(), last);
+        }
+        ++completed_;
+        if (onFrame_) {
+            onFrame_();
+        }
+        if (frameText_.size() >= kFrameLength && frameText_[0] == 'A' &&
+            frameText_[kFrameLength - 1] == 'D') {
+            Decode();
+        } else {
+            ++dropped_;
+        }
+        frameText_.clear();
+        reportHexBuffer_.clear();
+    }
+    reportDataPending_ = false;
+}
+
+void FrameAssembler::HidReadData(std::uint8_t reportId, const std::uint8_t* data,
+                                 std::uint16_t size) {
+    const std::string reportText = ReportText(reportId, data, size);
+    if (TakeReport(reportText)) {
+        return;
+    }
+    if (reportDataPending_) {
+        frameText_.clear();
+        for (std::size_t i = 0; i < kFrameLength; ++i) {
+            const std::size_t pos = 2 * i + 1;
+            if (pos < reportHexBuffer_.size()) {
+                frameText_.push_back(reportHexBuffer_[pos]);
+            }
+        }
+        traces_.USBtxt.Set(frameText_);
+        reportHexBuffer_.clear();
+    }
+    reportDataPending_ = false;
+}
+
+}  // namespace varlo

@@ -1,0 +1,103 @@
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "decode/FrameAssembler.h"
+#include "decode/Locale.h"
+#include "decode/MeterDecoder.h"
+#include "decode/MeterVariant.h"
+#include "decode/TraceSinks.h"
+
+namespace varlo::cli {
+
+// A wrong command line: the command prints its usage and exits with 2.
+class UsageError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+// An input that cannot be read or parsed: one line on standard error, exit 2.
+class InputError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+// Walks the arguments of a command.
+class ArgCursor {
+  public:
+    explicit ArgCursor(const std::vector<std::string>& args) : args_(args) {}
+    bool Done() const { return index_ >= args_.size(); }
+    const std::string& Next() { return args_[index_++]; }
+    // The value of the option just taken; a missing value is a usage error.
+    const std::string& Value(const std::string& option);
+
+  private:
+    const std::vector<std::string>& args_;
+    std::size_t index_ = 0;
+};
+
+long long ParseIntegerOption(const std::string& option, const std::string& text, long long min,
+                             long long max);
+double ParseNumberOption(const std::string& option, const std::string& text);
+
+// The user's locale, with the decimal separator replaced when one is given.
+std::unique_ptr<LocaleSource> MakeLocale(const std::optional<std::string>& decimalSep);
+
+// The assembler and decoder of the window, set up with the range profile
+// in force.
+struct MeterPipeline {
+    explicit MeterPipeline(std::unique_ptr<LocaleSource> localeSource);
+    MeterPipeline(const MeterPipeline&) = delete;
+    MeterPipeline& operator=(const MeterPipeline&) = delete;
+
+    std::unique_ptr<LocaleSource> locale;
+    TraceSinks traces;
+    RangeState range;
+    MeterDecoder decoder;
+    FrameAssembler assembler;
+
+    // "N frames decoded, M rejected, K dropped"
+    std::string Summary() const;
+};
+
+// An input file, or standard input for "" or "-".
+class InputFile {
+  public:
+    explicit InputFile(const std::string& path);
+    ~InputFile();
+    InputFile(const InputFile&) = delete;
+    InputFile& operator=(const InputFile&) = delete;
+    std::FILE* Handle() const { return file_; }
+    const std::string& Name() const { return name_; }
+
+  private:
+    std::FILE* file_ = nullptr;
+    std::string name_;
+    bool owned_ = false;
+};
+
+// Feeds a raw serial byte stream to the assembler in blocks of `chunk`
+// bytes. `perBlock`, when given, runs after each block.
+void FeedRawStream(InputFile& input, std::size_t chunk, FrameAssembler& assembler,
+                   bool (*keepGoing)() = nullptr);
+
+// One HID input report in its text form: hexadecimal bytes separated by
+// blanks, the first the report ID.
+struct HidReport {
+    std::uint8_t reportId = 0;
+    std::vector<std::uint8_t> data;
+};
+// Parses one line; nullopt for a blank line; throws InputError(reason).
+std::optional<HidReport> ParseHidReportLine(const std::string& line);
+std::string FormatHidReportLine(const HidReport& report);
+// Feeds every report of a report-text input; a malformed line stops the run
+// with "FILE:LINE: reason".
+void FeedHidReportText(InputFile& input, FrameAssembler& assembler);
+
+}  // namespace varlo::cli
