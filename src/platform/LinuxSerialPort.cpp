@@ -145,6 +145,10 @@ SerialOpenError DescribeOpenFailure(const std::string& port, const std::string& 
                         ": permission denied; serial ports belong to the dialout group "
                         "(sudo usermod -aG dialout $USER, then log in again)";
             break;
+        case ENOTTY:
+            e.kind = SerialOpenFailure::Other;
+            e.message = where + ": not a serial device";
+            break;
         default:
             e.kind = SerialOpenFailure::Other;
             e.message = where + ": " + ErrorText(errorNumber);
@@ -181,8 +185,6 @@ SerialOpenResult LinuxSerialPortSystem::open(const std::string& name) {
         const int err = ENOTTY;
         ::close(fd);
         result.error = DescribeOpenFailure(name, *device, err);
-        result.error.message = name == *device ? name + ": not a serial device"
-                                               : name + " (" + *device + "): not a serial device";
         return result;
     }
     // Exclusive use: the lock keeps out every other opener that locks (root
