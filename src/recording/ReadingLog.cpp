@@ -1,0 +1,289 @@
+#include "recording/ReadingLog.h"
+
+#include <array>
+#include <charconv>
+#include <limits>
+#include <stdexcept>
+
+#include "common/VarloError.h"
+
+namespace varlo {
+
+namespace {
+
+constexpr std::array<std::string_view, ReadingLog::kColumnCount> kColumnNames = {
+    "No", "time", "DC/AC", "Value", "Unit", "Auto", "NVal"};
+
+constexpr std::uint8_t kNoNullBit = 1;
+constexpr std::uint8_t kNValNullBit = 2;
+
+char AsciiLower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
+    }
+    return true;
+}
+
+std::uint8_t IntNullBit(int column) {
+    return column == ReadingLog::kNo ? kNoNullBit : kNValNullBit;
+}
+
+}  // namespace
+
+std::string_view ReadingLog::ColumnName(int column) {
+    CheckColumn(column);
+    return kColumnNames[static_cast<std::size_t>(column)];
+}
+
+int ReadingLog::ColumnIndex(std::string_view name) {
+    for (int i = 0; i < kColumnCount; ++i) {
+        if (EqualsIgnoringCase(name, kColumnNames[static_cast<std::size_t>(i)])) return i;
+    }
+    return -1;
+}
+
+bool ReadingLog::IsIntegerColumn(int column) {
+    CheckColumn(column);
+    return column == kNo || column == kNVal;
+}
+
+std::string_view ReadingLog::CutText(std::string_view utf8) {
+    // Every byte that is not a continuation byte starts a character; the text
+    // is cut before the first byte of the character past the limit, so a
+    // multi-byte character is never split.
+    std::size_t characters = 0;
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(utf8[i]);
+        if ((byte & 0xC0) != 0x80) {
+            if (characters == kMaxTextLength) return utf8.substr(0, i);
+            ++characters;
+        }
+    }
+    return utf8;
+}
+
+ReadingLog::ReadingLog() = default;
+ReadingLog::~ReadingLog() = default;
+
+void ReadingLog::CheckColumn(int column) {
+    if (column < 0 || column >= kColumnCount) {
+        throw std::out_of_range("ReadingLog: no column " + std::to_string(column));
+    }
+}
+
+int ReadingLog::TextSlot(int column) {
+    CheckColumn(column);
+    if (column == kNo || column == kNVal) {
+        throw std::invalid_argument("ReadingLog: column " + std::string(kColumnNames[column]) +
+                                    " holds integers");
+    }
+    return column - 1;
+}
+
+ReadingLog::Row& ReadingLog::RowAt(std::size_t row) {
+    if (row >= rowCount_) {
+        throw std::out_of_range("ReadingLog: no row " + std::to_string(row));
+    }
+    return chunks_[row / kChunkRows][row % kChunkRows];
+}
+
+const ReadingLog::Row& ReadingLog::RowAt(std::size_t row) const {
+    return const_cast<ReadingLog*>(this)->RowAt(row);
+}
+
+std::size_t ReadingLog::AppendRowSilently() {
+    if (rowCount_ == chunks_.size() * kChunkRows) {
+        chunks_.push_back(std::make_unique_for_overwrite<Row[]>(kChunkRows));
+    }
+    const std::size_t index = rowCount_++;
+    Row& row = chunks_[index / kChunkRows][index % kChunkRows];
+    row.no = 0;
+    row.nval = 0;
+    for (auto& id : row.textId) id = 0;
+    row.intNull = kNoNullBit | kNValNullBit;
+    return index;
+}
+
+std::size_t ReadingLog::AppendRow() {
+    const std::size_t index = AppendRowSilently();
+    NotifyRowsAppended(index, index);
+    return index;
+}
+
+std::size_t ReadingLog::AppendRow(std::optional<std::int32_t> no, std::string_view time,
+                                  std::string_view function, std::string_view value,
+                                  std::string_view unit, std::string_view judge,
+                                  std::optional<std::int32_t> nval) {
+    const std::size_t index = AppendRowSilently();
+    SetInt(index, kNo, no);
+    SetText(index, kTime, time);
+    SetText(index, kFunction, function);
+    SetText(index, kValue, value);
+    SetText(index, kUnit, unit);
+    SetText(index, kAuto, judge);
+    SetInt(index, kNVal, nval);
+    NotifyRowsAppended(index, index);
+    return index;
+}
+
+void ReadingLog::SetText(std::size_t row, int column, std::string_view utf8) {
+    CheckColumn(column);
+    if (column == kNo || column == kNVal) {
+        if (utf8.empty()) {
+            SetInt(row, column, std::nullopt);
+            return;
+        }
+        std::string_view digits = utf8;
+        if (digits.size() > 1 && digits.front() == '+' && digits[1] != '-') digits.remove_prefix(1);
+        std::int32_t value = 0;
+        const auto [end, error] =
+            std::from_chars(digits.data(), digits.data() + digits.size(), value);
+        if (error != std::errc() || end != digits.data() + digits.size()) {
+            throw InvalidIntegerError(std::string(utf8));
+        }
+        SetInt(row, column, value);
+        return;
+    }
+    Row& target = RowAt(row);
+    const int slot = column - 1;
+    target.textId[slot] = dictionaries_[slot].Intern(CutText(utf8)) + 1;
+}
+
+void ReadingLog::SetInt(std::size_t row, int column, std::optional<std::int32_t> value) {
+    CheckColumn(column);
+    if (column != kNo && column != kNVal) {
+        throw std::invalid_argument("ReadingLog: column " + std::string(kColumnNames[column]) +
+                                    " holds texts");
+    }
+    Row& target = RowAt(row);
+    const std::uint8_t bit = IntNullBit(column);
+    std::int32_t& field = column == kNo ? target.no : target.nval;
+    if (value) {
+        field = *value;
+        target.intNull = static_cast<std::uint8_t>(target.intNull & ~bit);
+    } else {
+        field = 0;
+        target.intNull = static_cast<std::uint8_t>(target.intNull | bit);
+    }
+}
+
+void ReadingLog::SetNull(std::size_t row, int column) {
+    CheckColumn(column);
+    if (column == kNo || column == kNVal) {
+        SetInt(row, column, std::nullopt);
+    } else {
+        RowAt(row).textId[column - 1] = 0;
+    }
+}
+
+bool ReadingLog::IsNull(std::size_t row, int column) const {
+    CheckColumn(column);
+    const Row& source = RowAt(row);
+    if (column == kNo || column == kNVal) return (source.intNull & IntNullBit(column)) != 0;
+    return source.textId[column - 1] == 0;
+}
+
+std::optional<std::int32_t> ReadingLog::Int(std::size_t row, int column) const {
+    CheckColumn(column);
+    if (column != kNo && column != kNVal) {
+        throw std::invalid_argument("ReadingLog: column " + std::string(kColumnNames[column]) +
+                                    " holds texts");
+    }
+    const Row& source = RowAt(row);
+    if (source.intNull & IntNullBit(column)) return std::nullopt;
+    return column == kNo ? source.no : source.nval;
+}
+
+std::string ReadingLog::Text(std::size_t row, int column) const {
+    CheckColumn(column);
+    if (column == kNo || column == kNVal) {
+        const auto value = Int(row, column);
+        return value ? std::to_string(*value) : std::string();
+    }
+    return std::string(TextView(row, column));
+}
+
+std::string_view ReadingLog::TextView(std::size_t row, int column) const {
+    const int slot = TextSlot(column);
+    const std::uint32_t id = RowAt(row).textId[slot];
+    if (id == 0) return {};
+    return dictionaries_[slot].At(id - 1);
+}
+
+void ReadingLog::Clear() {
+    chunks_.clear();
+    chunks_.shrink_to_fit();
+    rowCount_ = 0;
+    for (auto& dictionary : dictionaries_) dictionary.Clear();
+    NotifyReset();
+}
+
+void ReadingLog::TruncateTo(std::size_t rowCount) {
+    if (rowCount >= rowCount_) return;
+    rowCount_ = rowCount;
+    const std::size_t chunksNeeded = (rowCount + kChunkRows - 1) / kChunkRows;
+    chunks_.resize(chunksNeeded);
+    // Texts interned by the dropped rows stay in the dictionaries until the
+    // next Clear; they are few next to the rows themselves.
+    NotifyReset();
+}
+
+void ReadingLog::NotifyRowsAppended(std::size_t first, std::size_t last) {
+    if (observer_ && !suspended_) observer_->RowsAppended(first, last);
+}
+
+void ReadingLog::NotifyReset() {
+    if (observer_ && !suspended_) observer_->RowsReset();
+}
+
+std::size_t ReadingLog::MemoryBytes() const {
+    std::size_t bytes = chunks_.capacity() * sizeof(chunks_[0]);
+    bytes += chunks_.size() * kChunkRows * sizeof(Row);
+    for (const auto& dictionary : dictionaries_) bytes += dictionary.MemoryBytes();
+    return bytes;
+}
+
+std::uint32_t ReadingLog::TextDictionary::Intern(std::string_view text) {
+    // Recorded rows mostly repeat the previous row's function, unit and
+    // judgement: check the last text before hashing.
+    if (lastId_ < texts_.size() && *texts_[lastId_] == text) return lastId_;
+    if (const auto found = ids_.find(text); found != ids_.end()) {
+        lastId_ = found->second;
+        return lastId_;
+    }
+    if (texts_.size() >= std::numeric_limits<std::uint32_t>::max() - 1) {
+        throw std::length_error("ReadingLog: too many distinct texts");
+    }
+    const auto id = static_cast<std::uint32_t>(texts_.size());
+    const auto inserted = ids_.emplace(std::string(text), id).first;
+    texts_.push_back(&inserted->first);
+    lastId_ = id;
+    return id;
+}
+
+void ReadingLog::TextDictionary::Clear() {
+    // Swapping with empty containers gives their buckets and capacity back.
+    decltype(ids_)().swap(ids_);
+    decltype(texts_)().swap(texts_);
+    lastId_ = 0;
+}
+
+std::size_t ReadingLog::TextDictionary::MemoryBytes() const {
+    // A map node holds the next pointer, the key/id pair and the cached hash.
+    constexpr std::size_t kNodeBytes =
+        sizeof(void*) + sizeof(std::pair<const std::string, std::uint32_t>) + sizeof(std::size_t);
+    constexpr std::size_t kInlineCapacity = std::string().capacity();
+    std::size_t bytes = ids_.bucket_count() * sizeof(void*) + texts_.capacity() * sizeof(void*);
+    for (const std::string* text : texts_) {
+        bytes += kNodeBytes;
+        if (text->capacity() > kInlineCapacity) bytes += text->capacity() + 1;
+    }
+    return bytes;
+}
+
+}  // namespace varlo

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QByteArray>
+#include <QFile>
+#include <QSaveFile>
+#include <memory>
+#include <string>
+#include <string_view>
+
+class QIODevice;
+
+namespace varlo {
+
+// Replaces a file without ever leaving it damaged: the new content goes to a
+// temporary file in the same folder, which is moved over the old one only
+// when everything has been written. The saved file keeps the old one's
+// permissions, and a symbolic link is written through, not replaced.
+//
+// Where no temporary file can be made in that folder but the file itself is
+// writable, it is written directly; its old content is kept in memory and
+// written back should the new content fail.
+//
+// A writer that is destroyed without a successful Commit leaves the old file
+// as it was.
+class SafeFileWriter {
+  public:
+    explicit SafeFileWriter(const std::string& path);
+    ~SafeFileWriter();
+    SafeFileWriter(const SafeFileWriter&) = delete;
+    SafeFileWriter& operator=(const SafeFileWriter&) = delete;
+
+    // False when the file cannot be written at all.
+    bool Open();
+    // The device to write to, valid between Open and Commit.
+    QIODevice* Device();
+    bool Write(std::string_view bytes);
+    // True when the file now holds everything written; false when anything
+    // failed, the old file then being as it was.
+    bool Commit();
+
+  private:
+    void RestoreDirect();
+
+    QString path_;
+    std::unique_ptr<QSaveFile> saveFile_;
+    std::unique_ptr<QFile> directFile_;
+    QByteArray oldContent_;
+    bool failed_ = false;
+    bool committed_ = false;
+};
+
+// Failures that the tests inject, since a test run as root cannot make a
+// folder refuse a temporary file or a disk fill up.
+enum class SafeFileFault {
+    None,
+    NoTemporaryFile,  // the folder refuses a temporary file
+    WriteFails,       // writing the content fails
+};
+void SetSafeFileFaultForTesting(SafeFileFault fault);
+
+}  // namespace varlo

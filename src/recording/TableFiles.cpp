@@ -1,0 +1,131 @@
+#include "recording/TableFiles.h"
+
+#include <exception>
+#include <functional>
+
+#include "common/Dialogs.h"
+#include "recording/ReadingLog.h"
+#include "recording/TableTextFile.h"
+#include "recording/TableXml.h"
+
+namespace varlo {
+
+namespace {
+
+void ShowSaveFailed(const std::string& fileName, Dialogs& dialogs) {
+    dialogs.Inform(std::string(kSaveFailedText) + fileName);
+}
+
+void CopyRows(const ReadingLog& from, ReadingLog& to) {
+    for (std::size_t row = 0; row < from.RowCount(); ++row) {
+        const std::size_t target = to.AppendRow();
+        for (int column = 0; column < ReadingLog::kColumnCount; ++column) {
+            if (from.IsNull(row, column)) continue;
+            if (ReadingLog::IsIntegerColumn(column)) {
+                to.SetInt(target, column, from.Int(row, column));
+            } else {
+                to.SetText(target, column, from.TextView(row, column));
+            }
+        }
+    }
+}
+
+using RowSource = std::function<bool(ReadingLog&)>;
+
+bool ReadSafely(const RowSource& read, ReadingLog& target) {
+    try {
+        return read(target);
+    } catch (const std::exception&) {  // out of memory, too many distinct texts
+        return false;
+    }
+}
+
+// Runs a reader that appends rows and keeps the log as it was should it fail.
+// Appended rows go straight into the log after a mark and are cut off again
+// on failure. Rows that replace the log's are read into a log of their own
+// first when the log holds rows, since the old ones must survive a failure.
+bool LoadRows(ReadingLog& log, bool replace, const RowSource& read) {
+    const bool wasSuspended = log.NotificationsSuspended();
+    log.SetNotificationsSuspended(true);
+    const std::size_t mark = log.RowCount();
+    bool ok;
+    if (!replace || mark == 0) {
+        ok = ReadSafely(read, log);
+        if (!ok) log.TruncateTo(mark);
+    } else {
+        ReadingLog fresh;
+        ok = ReadSafely(read, fresh);
+        if (ok) {
+            log.Clear();
+            try {
+                CopyRows(fresh, log);
+            } catch (const std::exception&) {
+                // The old rows are gone; keep the log consistent rather than half copied.
+                log.Clear();
+                ok = false;
+            }
+        }
+    }
+    log.SetNotificationsSuspended(wasSuspended);
+    if (replace) {
+        if (ok || log.RowCount() != mark) log.NotifyReset();
+    } else if (ok && log.RowCount() > mark) {
+        log.NotifyRowsAppended(mark, log.RowCount() - 1);
+    }
+    return ok;
+}
+
+}  // namespace
+
+bool IsXmlTableName(std::string_view fileName) {
+    const std::size_t slash = fileName.rfind('/');
+    const std::string_view base =
+        slash == std::string_view::npos ? fileName : fileName.substr(slash + 1);
+    const std::size_t dot = base.rfind('.');
+    return dot != std::string_view::npos && base.substr(dot) == ".xml";
+}
+
+bool SaveTableText(const ReadingLog& log, const std::string& fileName, Dialogs& dialogs) {
+    if (!WriteTableText(log, fileName)) {
+        ShowSaveFailed(fileName, dialogs);
+        return false;
+    }
+    dialogs.Inform(std::string(kSavedText) + fileName + std::string(kSavedTextEnd));
+    return true;
+}
+
+bool SaveTableByExtension(const ReadingLog& log, const std::string& fileName, Dialogs& dialogs) {
+    if (!IsXmlTableName(fileName)) return SaveTableText(log, fileName, dialogs);
+    if (!WriteTableXml(log, fileName)) {
+        ShowSaveFailed(fileName, dialogs);
+        return false;
+    }
+    return true;
+}
+
+bool LoadTableFile(const std::string& fileName, ReadingLog& log, bool emptyFirst,
+                   Dialogs& dialogs) {
+    const bool xml = IsXmlTableName(fileName);
+    const bool ok =
+        xml ? LoadRows(log, true,
+                       [&](ReadingLog& target) { return ReadTableXml(fileName, target); })
+            : LoadRows(log, emptyFirst,
+                       [&](ReadingLog& target) { return ReadTableText(fileName, target); });
+    if (!ok) dialogs.SystemMessage(std::string(kLoadFailedTitle), std::string(kLoadFailedText));
+    return ok;
+}
+
+bool saveasClick(const ReadingLog& log, const std::string& fileName, Dialogs& dialogs) {
+    return SaveTableByExtension(log, fileName, dialogs);
+}
+
+bool SpeedButton2Click(ReadingLog& log, const std::string& fileName, Dialogs& dialogs) {
+    return LoadTableFile(fileName, log, false, dialogs);
+}
+
+bool ConvertTableFile(const std::string& in, const std::string& out, Dialogs& dialogs) {
+    ReadingLog log;
+    return LoadTableFile(in, log, false, dialogs) && SaveTableByExtension(log, out, dialogs);
+}
+
+}  // namespace varlo

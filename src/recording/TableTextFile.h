@@ -1,0 +1,27 @@
+#pragma once
+
+#include <string>
+
+namespace varlo {
+
+class ReadingLog;
+
+// The table text file without its messages.
+
+// Writes the header and every row of the log to `path` through a
+// SafeFileWriter; false when the file could not be written (the old file is
+// then as it was).
+bool WriteTableText(const ReadingLog& log, const std::string& path);
+
+// Reads a table text file and appends its rows to `log`: the first line is
+// dropped whatever it holds, every other line split by rule S fills the
+// columns in their order, a line without fields is skipped. Lines end at CR,
+// LF or CR LF. False when the file cannot be read, holds no line at all, has a
+// line longer than kMaxTableLineBytes or with more than seven fields, or a
+// field that is not an integer in an integer column; rows appended before the
+// failure are left for the caller to drop.
+bool ReadTableText(const std::string& path, ReadingLog& log);
+
+inline constexpr std::size_t kMaxTableLineBytes = 64 * 1024;
+
+}  // namespace varlo

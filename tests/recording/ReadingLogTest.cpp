@@ -1,0 +1,215 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "common/VarloError.h"
+#include "recording/ReadingLog.h"
+
+namespace varlo {
+namespace {
+
+TEST(ReadingLogColumns, NamesInOrderWithTypes) {
+    const std::vector<std::string> expected = {"No",   "time", "DC/AC", "Value",
+                                               "Unit", "Auto", "NVal"};
+    ASSERT_EQ(ReadingLog::kColumnCount, 7);
+    for (int i = 0; i < ReadingLog::kColumnCount; ++i) {
+        EXPECT_EQ(ReadingLog::ColumnName(i), expected[static_cast<std::size_t>(i)]);
+        EXPECT_EQ(ReadingLog::IsIntegerColumn(i), i == 0 || i == 6) << expected[i];
+    }
+    EXPECT_THROW(ReadingLog::ColumnName(7), std::out_of_range);
+}
+
+TEST(ReadingLogColumns, IndexIgnoresLetterCase) {
+    const std::vector<std::pair<std::string, int>> cases = {
+        {"no", 0},     {"No", 0},   {"TIME", 1},  {"Time", 1}, {"dc/ac", 2},
+        {"value", 3},  {"UNIT", 4}, {"AUTO", 5},  {"Nval", 6}, {"nval", 6},
+        {"NVal ", -1}, {"", -1},    {"Judge", -1}};
+    for (const auto& [name, index] : cases) {
+        EXPECT_EQ(ReadingLog::ColumnIndex(name), index) << "'" << name << "'";
+    }
+}
+
+TEST(ReadingLogRows, NewRowIsNullEverywhere) {
+    ReadingLog log;
+    EXPECT_EQ(log.AppendRow(), 0u);
+    EXPECT_EQ(log.AppendRow(), 1u);
+    ASSERT_EQ(log.RowCount(), 2u);
+    for (int c = 0; c < ReadingLog::kColumnCount; ++c) {
+        EXPECT_TRUE(log.IsNull(1, c)) << c;
+        EXPECT_EQ(log.Text(1, c), "") << c;
+    }
+    EXPECT_EQ(log.Int(1, ReadingLog::kNo), std::nullopt);
+}
+
+TEST(ReadingLogRows, KeepsValuesInInsertionOrder) {
+    ReadingLog log;
+    log.AppendRow(1, "12:00:00", "DC", "00.123", "V", "Pass", 123);
+    log.AppendRow(2, "12:00:01", "AC", "-1.2345", "mV", "Fail", -12345);
+    log.AppendRow(3, "12:00:01", "DC", "00.123", "V", "Pass", 123);
+    ASSERT_EQ(log.RowCount(), 3u);
+    EXPECT_EQ(log.Text(1, ReadingLog::kValue), "-1.2345");
+    EXPECT_EQ(log.Text(1, ReadingLog::kFunction), "AC");
+    EXPECT_EQ(log.Text(1, ReadingLog::kAuto), "Fail");
+    EXPECT_EQ(log.Int(1, ReadingLog::kNVal), -12345);
+    EXPECT_EQ(log.Text(1, ReadingLog::kNVal), "-12345");
+    EXPECT_EQ(log.Text(2, ReadingLog::kTime), "12:00:01");
+    EXPECT_EQ(log.Text(2, ReadingLog::kUnit), "V");
+    EXPECT_EQ(log.Int(2, ReadingLog::kNo), 3);
+    EXPECT_EQ(log.Text(0, ReadingLog::kValue), "00.123");
+}
+
+TEST(ReadingLogRows, EmptyTextIsNotNullAndFieldsCanBeNulledAgain) {
+    ReadingLog log;
+    log.AppendRow();
+    log.SetText(0, ReadingLog::kFunction, "");
+    EXPECT_FALSE(log.IsNull(0, ReadingLog::kFunction));
+    log.SetInt(0, ReadingLog::kNVal, 0);
+    EXPECT_FALSE(log.IsNull(0, ReadingLog::kNVal));
+    EXPECT_EQ(log.Text(0, ReadingLog::kNVal), "0");
+    log.SetNull(0, ReadingLog::kFunction);
+    log.SetInt(0, ReadingLog::kNVal, std::nullopt);
+    EXPECT_TRUE(log.IsNull(0, ReadingLog::kFunction));
+    EXPECT_TRUE(log.IsNull(0, ReadingLog::kNVal));
+}
+
+TEST(ReadingLogRows, CutsTextsToTwentyCharacters) {
+    struct Case {
+        std::string in, out;
+    };
+    const std::vector<Case> cases = {
+        {"12345678901234567890", "12345678901234567890"},
+        {"123456789012345678901", "12345678901234567890"},
+        // Two-byte characters: 21 of them are 42 bytes, cut to 20 characters.
+        {"ääääääääääääääääääääa", "ääääääääääääääääääää"},
+        {"ΩΩΩΩΩΩΩΩΩΩΩΩΩΩΩΩΩΩΩΩ", "ΩΩΩΩΩΩΩΩΩΩΩΩΩΩΩΩΩΩΩΩ"},
+        // A four-byte character at the limit stays whole.
+        {"1234567890123456789😀x", "1234567890123456789😀"},
+        {"€", "€"},
+    };
+    ReadingLog log;
+    for (const auto& c : cases) {
+        const std::size_t row = log.AppendRow();
+        for (int column = 1; column <= 5; ++column) {
+            log.SetText(row, column, c.in);
+            EXPECT_EQ(log.Text(row, column), c.out) << c.in << " column " << column;
+        }
+    }
+}
+
+TEST(ReadingLogRows, IntegerColumnsTakeIntegerTextsOnly) {
+    ReadingLog log;
+    log.AppendRow();
+    log.SetText(0, ReadingLog::kNo, "-2147483648");
+    EXPECT_EQ(log.Int(0, ReadingLog::kNo), -2147483648);
+    log.SetText(0, ReadingLog::kNVal, "+17");
+    EXPECT_EQ(log.Int(0, ReadingLog::kNVal), 17);
+    for (const std::string bad : {"abc", "1.5", "2147483648", "+", "-", "+-1", " 1", "1 "}) {
+        try {
+            log.SetText(0, ReadingLog::kNVal, bad);
+            ADD_FAILURE() << "accepted '" << bad << "'";
+        } catch (const VarloError& error) {
+            EXPECT_EQ(std::string(error.what()), "'" + bad + "' is not a valid integer value");
+        }
+        EXPECT_EQ(log.Int(0, ReadingLog::kNVal), 17) << bad;
+    }
+    log.SetText(0, ReadingLog::kNVal, "");
+    EXPECT_TRUE(log.IsNull(0, ReadingLog::kNVal));
+    EXPECT_THROW(log.SetInt(0, ReadingLog::kValue, 1), std::invalid_argument);
+    EXPECT_THROW(log.Int(0, ReadingLog::kUnit), std::invalid_argument);
+    EXPECT_THROW(log.Text(1, ReadingLog::kUnit), std::out_of_range);
+    EXPECT_THROW(log.SetText(0, 7, "x"), std::out_of_range);
+}
+
+TEST(ReadingLogRows, ManyRowsAcrossChunksAndDistinctTexts) {
+    ReadingLog log;
+    constexpr int kRows = 20000;
+    for (int i = 0; i < kRows; ++i) {
+        log.AppendRow(i, std::to_string(i % 77), "DC", std::to_string(i), "V", "Pass", -i);
+    }
+    ASSERT_EQ(log.RowCount(), static_cast<std::size_t>(kRows));
+    for (int i : {0, 8191, 8192, 16383, 16384, kRows - 1}) {
+        EXPECT_EQ(log.Int(i, ReadingLog::kNo), i);
+        EXPECT_EQ(log.Int(i, ReadingLog::kNVal), -i);
+        EXPECT_EQ(log.Text(i, ReadingLog::kValue), std::to_string(i));
+        EXPECT_EQ(log.Text(i, ReadingLog::kTime), std::to_string(i % 77));
+    }
+}
+
+TEST(ReadingLogRows, TruncateKeepsTheFirstRowsAndAppendingGoesOn) {
+    ReadingLog log;
+    for (int i = 0; i < 10000; ++i) log.AppendRow(i, "t", "", std::to_string(i), "", "", i);
+    log.TruncateTo(8193);
+    EXPECT_EQ(log.RowCount(), 8193u);
+    EXPECT_EQ(log.Text(8192, ReadingLog::kValue), "8192");
+    EXPECT_THROW(log.Text(8193, ReadingLog::kValue), std::out_of_range);
+    const std::size_t row = log.AppendRow();
+    EXPECT_EQ(row, 8193u);
+    EXPECT_TRUE(log.IsNull(row, ReadingLog::kValue));  // no stale field from the dropped row
+    EXPECT_TRUE(log.IsNull(row, ReadingLog::kNo));
+    log.TruncateTo(0);
+    EXPECT_EQ(log.RowCount(), 0u);
+}
+
+TEST(ReadingLogRows, ClearDropsRowsAndMemory) {
+    ReadingLog log;
+    const std::size_t empty = log.MemoryBytes();
+    for (int i = 0; i < 1000; ++i) log.AppendRow(i, "t", "DC", std::to_string(i), "V", "Pass", i);
+    EXPECT_GT(log.MemoryBytes(), empty + 1000 * 32);
+    log.Clear();
+    EXPECT_EQ(log.RowCount(), 0u);
+    EXPECT_EQ(log.MemoryBytes(), empty);
+    log.AppendRow(1, "t", "DC", "x", "V", "Pass", 1);
+    EXPECT_EQ(log.Text(0, ReadingLog::kValue), "x");
+}
+
+class RecordingObserver : public ReadingLogObserver {
+  public:
+    void RowsAppended(std::size_t first, std::size_t last) override {
+        events.push_back("append " + std::to_string(first) + "-" + std::to_string(last));
+    }
+    void RowsReset() override { events.push_back("reset"); }
+    std::vector<std::string> events;
+};
+
+TEST(ReadingLogObserving, AnnouncesAppendsAndResets) {
+    ReadingLog log;
+    RecordingObserver observer;
+    log.SetObserver(&observer);
+    log.AppendRow();
+    log.AppendRow(1, "a", "b", "c", "d", "e", 2);
+    log.TruncateTo(5);  // nothing to drop: no announcement
+    log.TruncateTo(1);
+    log.Clear();
+    EXPECT_THAT(observer.events,
+                testing::ElementsAre("append 0-0", "append 1-1", "reset", "reset"));
+    log.SetObserver(nullptr);
+    log.AppendRow();
+    EXPECT_EQ(observer.events.size(), 4u);
+}
+
+TEST(ReadingLogObserving, SuspendedLoadAnnouncesOnceOrUndoesSilently) {
+    ReadingLog log;
+    RecordingObserver observer;
+    log.SetObserver(&observer);
+    log.AppendRow();
+
+    log.SetNotificationsSuspended(true);
+    for (int i = 0; i < 3; ++i) log.AppendRow();
+    log.NotifyRowsAppended(1, 3);  // still suspended: swallowed
+    log.SetNotificationsSuspended(false);
+    log.NotifyRowsAppended(1, 3);
+
+    log.SetNotificationsSuspended(true);
+    log.AppendRow();
+    log.TruncateTo(4);  // a failed load undone
+    log.SetNotificationsSuspended(false);
+
+    EXPECT_THAT(observer.events, testing::ElementsAre("append 0-0", "append 1-3"));
+    EXPECT_EQ(log.RowCount(), 4u);
+}
+
+}  // namespace
+}  // namespace varlo

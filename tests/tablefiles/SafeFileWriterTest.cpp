@@ -1,0 +1,106 @@
+#include <gtest/gtest.h>
+
+#include "TestFiles.h"
+#include "recording/SafeFileWriter.h"
+
+namespace varlo {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ReadFile;
+using testing::TempDir;
+using testing::WriteFile;
+
+class SafeFileWriterTest : public ::testing::Test {
+  protected:
+    void TearDown() override { SetSafeFileFaultForTesting(SafeFileFault::None); }
+
+    static bool Save(const std::string& path, const std::string& bytes) {
+        SafeFileWriter writer(path);
+        return writer.Open() && writer.Write(bytes) && writer.Commit();
+    }
+    TempDir dir_;
+};
+
+TEST_F(SafeFileWriterTest, CreatesAndReplacesKeepingPermissions) {
+    const std::string path = dir_.File("t.txt");
+    ASSERT_TRUE(Save(path, "first"));
+    EXPECT_EQ(ReadFile(path), "first");
+    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    ASSERT_TRUE(Save(path, "second"));
+    EXPECT_EQ(ReadFile(path), "second");
+    EXPECT_EQ(fs::status(path).permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_EQ(testing::EntryCount(dir_.Path()), 1u);  // no temporary file left behind
+}
+
+TEST_F(SafeFileWriterTest, WritesThroughASymbolicLink) {
+    const std::string target = dir_.File("target.txt");
+    const std::string link = dir_.File("link.txt");
+    WriteFile(target, "old");
+    fs::create_symlink("target.txt", link);
+    ASSERT_TRUE(Save(link, "new"));
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(ReadFile(target), "new");
+}
+
+TEST_F(SafeFileWriterTest, RefusesWhatCannotBeAFile) {
+    const std::string plain = dir_.File("plain");
+    WriteFile(plain, "x");
+    EXPECT_FALSE(Save(plain + "/below.txt", "data"));
+    EXPECT_FALSE(Save(dir_.Path().string(), "data"));
+    EXPECT_FALSE(Save("", "data"));
+    EXPECT_EQ(ReadFile(plain), "x");
+}
+
+TEST_F(SafeFileWriterTest, AFailedWriteLeavesTheOldFileAsItWas) {
+    const std::string path = dir_.File("t.txt");
+    WriteFile(path, "precious");
+    SetSafeFileFaultForTesting(SafeFileFault::WriteFails);
+    EXPECT_FALSE(Save(path, "replacement"));
+    EXPECT_EQ(ReadFile(path), "precious");
+    EXPECT_EQ(testing::EntryCount(dir_.Path()), 1u);
+    {
+        SetSafeFileFaultForTesting(SafeFileFault::None);
+        SafeFileWriter abandoned(path);
+        ASSERT_TRUE(abandoned.Open());
+        abandoned.Write("half");
+    }
+    EXPECT_EQ(ReadFile(path), "precious");
+    EXPECT_EQ(testing::EntryCount(dir_.Path()), 1u);
+}
+
+TEST_F(SafeFileWriterTest, WithoutATemporaryFileWritesAnExistingFileInPlace) {
+    SetSafeFileFaultForTesting(SafeFileFault::NoTemporaryFile);
+    const std::string path = dir_.File("t.txt");
+    EXPECT_FALSE(Save(path, "data"));  // nothing to write in place
+    EXPECT_FALSE(fs::exists(path));
+
+    WriteFile(path, "a longer old content");
+    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
+    ASSERT_TRUE(Save(path, "short"));
+    EXPECT_EQ(ReadFile(path), "short");
+    EXPECT_EQ(fs::status(path).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+
+    {
+        SafeFileWriter abandoned(path);
+        ASSERT_TRUE(abandoned.Open());
+        abandoned.Write("half");
+    }
+    EXPECT_EQ(ReadFile(path), "short");
+}
+
+TEST_F(SafeFileWriterTest, InPlaceWriteThatFailsPutsTheOldContentBack) {
+    const std::string path = dir_.File("t.txt");
+    WriteFile(path, "precious\r\n");
+    SetSafeFileFaultForTesting(SafeFileFault::NoTemporaryFile);
+    SafeFileWriter writer(path);
+    ASSERT_TRUE(writer.Open());
+    ASSERT_TRUE(writer.Write(std::string(100000, 'x')));
+    SetSafeFileFaultForTesting(SafeFileFault::WriteFails);
+    EXPECT_FALSE(writer.Commit());
+    EXPECT_EQ(ReadFile(path), "precious\r\n");
+}
+
+}  // namespace
+}  // namespace varlo
