@@ -80,9 +80,6 @@ int RunLiveDump(const DumpOptions& options) {
         line = FormatDumpLine(pipeline.decoder);
         line += '\n';
         std::fwrite(line.data(), 1, line.size(), stdout);
-        if (std::fflush(stdout) != 0) {
-            RequestLiveStop();
-        }
     });
     std::printf("%s\n", kDumpHeader);
     std::fflush(stdout);
@@ -91,7 +88,13 @@ int RunLiveDump(const DumpOptions& options) {
         [&](const std::uint8_t* data, std::size_t size) {
             pipeline.assembler.KESTODATA(data, size);
         },
-        [&] { return pipeline.decoder.DecodedCount(); });
+        [&] { return pipeline.decoder.DecodedCount(); },
+        [] {
+            // The lines of one poll go out together, as soon as it has run.
+            if (std::fflush(stdout) != 0) {
+                RequestLiveStop();
+            }
+        });
     if (status != 0) {
         return status;
     }

@@ -7,7 +7,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <thread>
+#include <ctime>
 
 #include "links/ComDrv32.h"
 #include "platform/LinuxSerialPort.h"
@@ -60,7 +60,8 @@ void CheckLiveSerialOptions(const LiveSerialOptions& options) {
 
 int RunLiveSerial(const LiveSerialOptions& options, const char* command,
                   const std::function<void(const std::uint8_t*, std::size_t)>& deliver,
-                  const std::function<std::uint64_t()>& framesDone) {
+                  const std::function<std::uint64_t()>& framesDone,
+                  const std::function<void()>& afterTick) {
     // "COM1".."COM4" are the driver's own ports; any other name is opened
     // as COM1 with that device behind it.
     const std::string& name = *options.port;
@@ -137,13 +138,16 @@ int RunLiveSerial(const LiveSerialOptions& options, const char* command,
                Clock::now() >= end;
     };
     while (!done()) {
-        // Sleep in short slices so that a signal ends the run promptly.
-        while (!stopRequested && Clock::now() < next && Clock::now() < end) {
-            std::this_thread::sleep_for(
-                std::min<Clock::duration>(next - Clock::now(), std::chrono::milliseconds(20)));
-        }
+        // One sleep per tick; a signal cuts it short (sleeps are never
+        // restarted after a handler).
+        const auto wake = std::min(next, end);
+        const auto ns =
+            std::chrono::duration_cast<std::chrono::nanoseconds>(wake.time_since_epoch()).count();
+        timespec at{static_cast<time_t>(ns / 1'000'000'000), static_cast<long>(ns % 1'000'000'000)};
+        clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &at, nullptr);
         if (stopRequested || Clock::now() >= end) break;
         poll.tick();
+        if (afterTick) afterTick();
         // Ticks that fall due while a tick runs are merged, not queued.
         next += period;
         if (next < Clock::now()) next = Clock::now() + period;

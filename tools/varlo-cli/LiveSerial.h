@@ -39,11 +39,14 @@ void RequestLiveStop();
 
 // Reads the port through the serial driver, polled every 50 ms on the real
 // clock, handing every block to `deliver`, until SIGINT or SIGTERM,
-// RequestLiveStop, `framesDone()` reaching --count, or --seconds. Returns 0;
+// RequestLiveStop, `framesDone()` reaching --count, or --seconds;
+// `afterTick`, when given, runs after every poll (to flush what the tick
+// printed in one write). Returns 0;
 // or 2 after one line on standard error when the port or the capture file
 // cannot be opened.
 int RunLiveSerial(const LiveSerialOptions& options, const char* command,
                   const std::function<void(const std::uint8_t*, std::size_t)>& deliver,
-                  const std::function<std::uint64_t()>& framesDone);
+                  const std::function<std::uint64_t()>& framesDone,
+                  const std::function<void()>& afterTick = nullptr);
 
 }  // namespace varlo::cli
