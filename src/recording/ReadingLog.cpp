@@ -48,7 +48,6 @@ int ReadingLog::ColumnIndex(std::string_view name) {
 }
 
 bool ReadingLog::IsIntegerColumn(int column) {
-    CheckColumn(column);
     return column == kNo || column == kNVal;
 }
 
@@ -245,44 +244,6 @@ std::size_t ReadingLog::MemoryBytes() const {
     std::size_t bytes = chunks_.capacity() * sizeof(chunks_[0]);
     bytes += chunks_.size() * kChunkRows * sizeof(Row);
     for (const auto& dictionary : dictionaries_) bytes += dictionary.MemoryBytes();
-    return bytes;
-}
-
-std::uint32_t ReadingLog::TextDictionary::Intern(std::string_view text) {
-    // Recorded rows mostly repeat the previous row's function, unit and
-    // judgement: check the last text before hashing.
-    if (lastId_ < texts_.size() && *texts_[lastId_] == text) return lastId_;
-    if (const auto found = ids_.find(text); found != ids_.end()) {
-        lastId_ = found->second;
-        return lastId_;
-    }
-    if (texts_.size() >= std::numeric_limits<std::uint32_t>::max() - 1) {
-        throw std::length_error("ReadingLog: too many distinct texts");
-    }
-    const auto id = static_cast<std::uint32_t>(texts_.size());
-    const auto inserted = ids_.emplace(std::string(text), id).first;
-    texts_.push_back(&inserted->first);
-    lastId_ = id;
-    return id;
-}
-
-void ReadingLog::TextDictionary::Clear() {
-    // Swapping with empty containers gives their buckets and capacity back.
-    decltype(ids_)().swap(ids_);
-    decltype(texts_)().swap(texts_);
-    lastId_ = 0;
-}
-
-std::size_t ReadingLog::TextDictionary::MemoryBytes() const {
-    // A map node holds the next pointer, the key/id pair and the cached hash.
-    constexpr std::size_t kNodeBytes =
-        sizeof(void*) + sizeof(std::pair<const std::string, std::uint32_t>) + sizeof(std::size_t);
-    constexpr std::size_t kInlineCapacity = std::string().capacity();
-    std::size_t bytes = ids_.bucket_count() * sizeof(void*) + texts_.capacity() * sizeof(void*);
-    for (const std::string* text : texts_) {
-        bytes += kNodeBytes;
-        if (text->capacity() > kInlineCapacity) bytes += text->capacity() + 1;
-    }
     return bytes;
 }
 

@@ -2,13 +2,13 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
+
+#include "recording/TextDictionary.h"
 
 namespace varlo {
 
@@ -37,7 +37,8 @@ class ReadingLog {
 
     static std::string_view ColumnName(int column);  // throws std::out_of_range
     static int ColumnIndex(std::string_view name);   // case-insensitive; -1 when no such column
-    static bool IsIntegerColumn(int column);         // No and NVal: 32-bit signed integers
+    static bool IsIntegerColumn(
+        int column);  // No and NVal: 32-bit signed integers; false for no column
 
     // Cuts a UTF-8 text to its first kMaxTextLength code points.
     static std::string_view CutText(std::string_view utf8);
@@ -99,27 +100,6 @@ class ReadingLog {
         std::int32_t nval;
         std::uint32_t textId[kTextColumnCount];  // 0 = null, else dictionary index + 1
         std::uint8_t intNull;                    // bit 0: No null, bit 1: NVal null
-    };
-
-    // The distinct texts of one column. The map's nodes own the texts; ids
-    // index the pointer list.
-    class TextDictionary {
-      public:
-        std::uint32_t Intern(std::string_view text);
-        std::string_view At(std::uint32_t id) const { return *texts_[id]; }
-        void Clear();
-        std::size_t MemoryBytes() const;
-
-      private:
-        struct Hash {
-            using is_transparent = void;
-            std::size_t operator()(std::string_view text) const {
-                return std::hash<std::string_view>{}(text);
-            }
-        };
-        std::unordered_map<std::string, std::uint32_t, Hash, std::equal_to<>> ids_;
-        std::vector<const std::string*> texts_;
-        std::uint32_t lastId_ = 0;
     };
 
     Row& RowAt(std::size_t row);

@@ -254,6 +254,22 @@ TEST(AlarmLimits, BadTextRaisesTheIntegerErrorAndKeepsTheLimit) {
     EXPECT_EQ(limits.AlarmLow, -12.0f);
 }
 
+TEST(AlarmLimits, TypingAMinusAfterTwelveRaisesAndKeepsTextAndLimit) {
+    AlarmLimits limits;
+    EditBox setmax("22000");
+    setmax.SetKeyFilter(SetmaxKeyPress);
+    setmax.SetOnChange([&](EditBox& e) { limits.SetmaxExit(e.Text()); });
+    setmax.SetText("12");
+    EXPECT_EQ(limits.AlarmHigh, 12.0f);
+    EXPECT_THROW(setmax.KeyPress(U'-'), VarloError);
+    EXPECT_EQ(setmax.Text(), "12-");
+    EXPECT_EQ(limits.AlarmHigh, 12.0f);
+    setmax.KeyPress(kBackspace);  // corrected: the handler runs again normally
+    EXPECT_EQ(limits.AlarmHigh, 12.0f);
+    setmax.KeyPress(U'5');
+    EXPECT_EQ(limits.AlarmHigh, 125.0f);
+}
+
 TEST(AlarmLimits, KeyFilterTakesDigitsSignsAndBackspace) {
     std::u32string accepted;
     for (char32_t key : std::u32string(U"0159+-.,a e") + kBackspace) {

@@ -20,6 +20,8 @@ TEST(ReadingLogColumns, NamesInOrderWithTypes) {
         EXPECT_EQ(ReadingLog::IsIntegerColumn(i), i == 0 || i == 6) << expected[i];
     }
     EXPECT_THROW(ReadingLog::ColumnName(7), std::out_of_range);
+    EXPECT_FALSE(ReadingLog::IsIntegerColumn(7));
+    EXPECT_FALSE(ReadingLog::IsIntegerColumn(-1));
 }
 
 TEST(ReadingLogColumns, IndexIgnoresLetterCase) {
@@ -209,6 +211,36 @@ TEST(ReadingLogObserving, SuspendedLoadAnnouncesOnceOrUndoesSilently) {
 
     EXPECT_THAT(observer.events, testing::ElementsAre("append 0-0", "append 1-3"));
     EXPECT_EQ(log.RowCount(), 4u);
+}
+
+}  // namespace
+}  // namespace varlo
+
+namespace varlo {
+namespace {
+
+TEST(TextDictionary, DenseIdsInFirstAppearanceOrderAndStableViews) {
+    TextDictionary dictionary;
+    EXPECT_EQ(dictionary.Intern("V"), 0u);
+    EXPECT_EQ(dictionary.Intern(""), 1u);
+    EXPECT_EQ(dictionary.Intern("mV"), 2u);
+    EXPECT_EQ(dictionary.Intern("V"), 0u);
+    const std::string_view first = dictionary.At(2);
+    const std::string big(100000, 'x');  // larger than a text block
+    EXPECT_EQ(dictionary.Intern(big), 3u);
+    for (int i = 0; i < 50000; ++i) {
+        ASSERT_EQ(dictionary.Intern(std::to_string(i)), static_cast<std::uint32_t>(i + 4));
+    }
+    EXPECT_EQ(dictionary.Intern("mV"), 2u);
+    EXPECT_EQ(dictionary.Intern("123"), 127u);
+    EXPECT_EQ(first.data(), dictionary.At(2).data());  // never moved by growth
+    EXPECT_EQ(dictionary.At(3), big);
+    EXPECT_EQ(dictionary.At(1), "");
+    EXPECT_EQ(dictionary.Size(), 50004u);
+    dictionary.Clear();
+    EXPECT_EQ(dictionary.Size(), 0u);
+    EXPECT_EQ(dictionary.MemoryBytes(), 0u);
+    EXPECT_EQ(dictionary.Intern("mV"), 0u);
 }
 
 }  // namespace

@@ -76,6 +76,24 @@ std::string MeterPipeline::Summary() const {
            std::to_string(assembler.DroppedCount()) + " dropped";
 }
 
+Dialogs::Answer StderrDialogs::Ask(const std::string& text) {
+    std::fprintf(stderr, "%s\n", text.c_str());
+    return Answer::Yes;
+}
+
+void StderrDialogs::Inform(const std::string& text) {
+    std::fprintf(stderr, "%s\n", text.c_str());
+}
+
+void StderrDialogs::SystemMessage(const std::string& title, const std::string& text) {
+    std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());
+}
+
+void StderrDialogs::ShowError(const std::string& text) {
+    ++errors_;
+    std::fprintf(stderr, "%s\n", text.c_str());
+}
+
 InputFile::InputFile(const std::string& path) {
     if (path.empty() || path == "-") {
         file_ = stdin;

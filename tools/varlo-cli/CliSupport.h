@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "common/Dialogs.h"
 #include "decode/FrameAssembler.h"
 #include "decode/Locale.h"
 #include "decode/MeterDecoder.h"
@@ -64,6 +65,20 @@ struct MeterPipeline {
 
     // "N frames decoded, M rejected, K dropped"
     std::string Summary() const;
+};
+
+// The messages the window would show, as lines on standard error. A
+// question is answered Yes.
+class StderrDialogs : public Dialogs {
+  public:
+    Answer Ask(const std::string& text) override;
+    void Inform(const std::string& text) override;
+    void SystemMessage(const std::string& title, const std::string& text) override;
+    void ShowError(const std::string& text) override;
+    int ErrorCount() const { return errors_; }
+
+  private:
+    int errors_ = 0;
 };
 
 // An input file, or standard input for "" or "-".

@@ -1,0 +1,110 @@
+#include "recording/TextDictionary.h"
+
+#include <algorithm>
+#include <cstring>
+#include <functional>
+#include <limits>
+#include <stdexcept>
+
+namespace varlo {
+
+namespace {
+
+constexpr std::size_t kFirstSlots = 64;
+constexpr std::size_t kFirstBlockBytes = 256;
+constexpr std::size_t kMaxBlockBytes = 64 * 1024;
+
+std::uint32_t Hash32(std::string_view text) {
+    const std::size_t hash = std::hash<std::string_view>{}(text);
+    return static_cast<std::uint32_t>(hash ^ (hash >> 32));
+}
+
+std::uint64_t Slot(std::uint32_t hash, std::uint32_t id) {
+    return (static_cast<std::uint64_t>(hash) << 32) | (static_cast<std::uint64_t>(id) + 1);
+}
+
+std::uint32_t SlotHash(std::uint64_t slot) {
+    return static_cast<std::uint32_t>(slot >> 32);
+}
+std::uint32_t SlotId(std::uint64_t slot) {
+    return static_cast<std::uint32_t>(slot) - 1;
+}
+
+}  // namespace
+
+std::uint32_t TextDictionary::Intern(std::string_view text) {
+    // Consecutive rows mostly repeat their function, unit and judgement:
+    // the last text is checked before hashing.
+    if (lastId_ < texts_.size() && texts_[lastId_] == text) return lastId_;
+    if (slots_.empty()) slots_.assign(kFirstSlots, 0);
+
+    const std::uint32_t hash = Hash32(text);
+    const std::size_t mask = slots_.size() - 1;
+    std::size_t i = hash & mask;
+    while (slots_[i] != 0) {
+        if (SlotHash(slots_[i]) == hash && texts_[SlotId(slots_[i])] == text) {
+            lastId_ = SlotId(slots_[i]);
+            return lastId_;
+        }
+        i = (i + 1) & mask;
+    }
+
+    if (texts_.size() >= std::numeric_limits<std::uint32_t>::max() - 1) {
+        throw std::length_error("TextDictionary: too many distinct texts");
+    }
+    const auto id = static_cast<std::uint32_t>(texts_.size());
+    texts_.push_back(Store(text));
+    slots_[i] = Slot(hash, id);
+    lastId_ = id;
+    if (texts_.size() * 2 > slots_.size()) Grow();
+    return id;
+}
+
+std::string_view TextDictionary::Store(std::string_view text) {
+    if (text.empty()) return {};
+    if (blocks_.empty() || blockUsed_ + text.size() > blockSizes_.back()) {
+        // Blocks double up to a cap; a text larger than the cap gets its own.
+        const std::size_t next =
+            blocks_.empty() ? kFirstBlockBytes : std::min(blockSizes_.back() * 2, kMaxBlockBytes);
+        const std::size_t bytes = std::max(next, text.size());
+        blocks_.push_back(std::make_unique_for_overwrite<char[]>(bytes));
+        blockSizes_.push_back(bytes);
+        blockUsed_ = 0;
+    }
+    char* place = blocks_.back().get() + blockUsed_;
+    std::memcpy(place, text.data(), text.size());
+    blockUsed_ += text.size();
+    return {place, text.size()};
+}
+
+void TextDictionary::Grow() {
+    std::vector<std::uint64_t> bigger(slots_.size() * 2, 0);
+    const std::size_t mask = bigger.size() - 1;
+    for (std::uint64_t slot : slots_) {
+        if (slot == 0) continue;
+        std::size_t i = SlotHash(slot) & mask;
+        while (bigger[i] != 0) i = (i + 1) & mask;
+        bigger[i] = slot;
+    }
+    slots_.swap(bigger);
+}
+
+void TextDictionary::Clear() {
+    // Swapping with empty containers gives their memory back.
+    decltype(blocks_)().swap(blocks_);
+    decltype(blockSizes_)().swap(blockSizes_);
+    decltype(texts_)().swap(texts_);
+    decltype(slots_)().swap(slots_);
+    blockUsed_ = 0;
+    lastId_ = 0;
+}
+
+std::size_t TextDictionary::MemoryBytes() const {
+    std::size_t bytes =
+        blocks_.capacity() * sizeof(blocks_[0]) + blockSizes_.capacity() * sizeof(blockSizes_[0]) +
+        texts_.capacity() * sizeof(texts_[0]) + slots_.capacity() * sizeof(slots_[0]);
+    for (std::size_t size : blockSizes_) bytes += size;
+    return bytes;
+}
+
+}  // namespace varlo

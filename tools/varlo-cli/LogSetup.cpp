@@ -1,0 +1,256 @@
+#include "LogSetup.h"
+
+#include "CliSupport.h"
+#include "common/VarloError.h"
+#include "decode/FrameDump.h"
+
+namespace varlo::cli {
+
+const char* const kLogUsage =
+    "usage: varlo-cli log [--hid-reports] [--chunk N] [--decimal-sep C] [--no-repeat] [--sample "
+    "SECONDS]\n"
+    "              [--limit 1000|5000|10000|50000|100000|limitless] [--hi TEXT] [--lo TEXT]\n"
+    "              [--alarm-high N] [--alarm-low N] [--no-continue] [--fill|--line]\n"
+    "              [--recall HH:MM:SS --interval SECONDS] [--start HH:MM:SS] [--period MS] "
+    "[--chart] [FILE | -]\n"
+    "\n"
+    "Records a meter stream into the reading log by the window's rules and prints\n"
+    "the log as the tab-separated table text. The options stand for the window's\n"
+    "controls, with the window's defaults:\n"
+    "  --no-repeat          uncheck \"Repeat\": a reading equal to the last row is not recorded\n"
+    "  --sample SECONDS     check \"Sampling Interval\" with that interval\n"
+    "  --limit L            the record limit (default 10000)\n"
+    "  --hi TEXT, --lo TEXT the judge limits (default 22000 and -22000)\n"
+    "  --alarm-high N, --alarm-low N   switch the alarm limits on with these counts\n"
+    "  --no-continue        uncheck \"Continue Record\": a change of mode restarts the chart\n"
+    "  --fill, --line       the area or the line series\n"
+    "  --recall HH:MM:SS    check \"RecallData\": rows are stamped from this time on,\n"
+    "  --interval SECONDS   advancing by this interval per frame (default 1)\n"
+    "A file or standard input is replayed on a simulated clock: the first frame at\n"
+    "--start (default 00:00:00), each next one --period milliseconds later (500).\n"
+    "  --chart              also print the chart's state at the end\n"
+    "  --hid-reports, --chunk N, --decimal-sep C   read the input as dump does\n";
+
+std::optional<std::int64_t> ParseTimeOfDayMs(const std::string& text) {
+    int h = 0, m = 0, s = 0;
+    char tail = 0;
+    if (text.size() != 8 || text[2] != ':' || text[5] != ':') {
+        return std::nullopt;
+    }
+    for (std::size_t i : {0u, 1u, 3u, 4u, 6u, 7u}) {
+        if (text[i] < '0' || text[i] > '9') {
+            return std::nullopt;
+        }
+    }
+    (void)tail;
+    h = (text[0] - '0') * 10 + (text[1] - '0');
+    m = (text[3] - '0') * 10 + (text[4] - '0');
+    s = (text[6] - '0') * 10 + (text[7] - '0');
+    if (h > 23 || m > 59 || s > 59) {
+        return std::nullopt;
+    }
+    return (static_cast<std::int64_t>(h) * 3600 + m * 60 + s) * 1000;
+}
+
+LogOptions ParseLogOptions(const std::vector<std::string>& args,
+                           const std::vector<std::string>& extraValued,
+                           const std::vector<std::string>& extraFlags) {
+    LogOptions options;
+    bool haveInput = false;
+    ArgCursor cursor(args);
+    auto contains = [](const std::vector<std::string>& list, const std::string& arg) {
+        for (const std::string& item : list) {
+            if (item == arg) {
+                return true;
+            }
+        }
+        return false;
+    };
+    while (!cursor.Done()) {
+        const std::string& arg = cursor.Next();
+        if (arg == "--hid-reports") {
+            options.hidReports = true;
+        } else if (arg == "--chunk") {
+            options.chunk =
+                static_cast<std::size_t>(ParseIntegerOption(arg, cursor.Value(arg), 1, 1 << 24));
+        } else if (arg == "--decimal-sep") {
+            options.decimalSep = cursor.Value(arg);
+            if (options.decimalSep->empty()) {
+                throw UsageError("option --decimal-sep needs a character");
+            }
+        } else if (arg == "--no-repeat") {
+            options.noRepeat = true;
+        } else if (arg == "--sample") {
+            options.sample = cursor.Value(arg);
+        } else if (arg == "--limit") {
+            options.limit = cursor.Value(arg);
+        } else if (arg == "--hi") {
+            options.hi = cursor.Value(arg);
+        } else if (arg == "--lo") {
+            options.lo = cursor.Value(arg);
+        } else if (arg == "--alarm-high") {
+            options.alarmHigh = cursor.Value(arg);
+        } else if (arg == "--alarm-low") {
+            options.alarmLow = cursor.Value(arg);
+        } else if (arg == "--no-continue") {
+            options.noContinue = true;
+        } else if (arg == "--fill") {
+            options.fill = true;
+        } else if (arg == "--line") {
+            options.fill = false;
+        } else if (arg == "--recall") {
+            options.recall = cursor.Value(arg);
+        } else if (arg == "--interval") {
+            options.interval = cursor.Value(arg);
+        } else if (arg == "--start") {
+            const std::string& value = cursor.Value(arg);
+            const auto ms = ParseTimeOfDayMs(value);
+            if (!ms) {
+                throw UsageError("option --start: '" + value + "' is not a time HH:MM:SS");
+            }
+            options.startMs = *ms;
+        } else if (arg == "--period") {
+            options.periodMs = ParseIntegerOption(arg, cursor.Value(arg), 0, 86400000);
+        } else if (arg == "--chart") {
+            options.chart = true;
+        } else if (contains(extraValued, arg)) {
+            options.extra.emplace_back(arg, cursor.Value(arg));
+        } else if (contains(extraFlags, arg)) {
+            options.extra.emplace_back(arg, "");
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            throw UsageError("unknown option " + arg);
+        } else if (haveInput) {
+            throw UsageError("more than one input given");
+        } else {
+            options.input = arg;
+            haveInput = true;
+        }
+    }
+    if (options.interval && !options.recall) {
+        throw UsageError("option --interval goes with --recall");
+    }
+    return options;
+}
+
+namespace {
+
+// Types a text into an edit box, key by key, as a user would after
+// selecting its old text. The result must be the text typed.
+void TypeInto(EditBox& edit, const std::string& option, const std::string& text) {
+    try {
+        edit.Select(0, edit.Length());
+        if (text.empty()) {
+            edit.KeyPress(EditBox::kBackspace);
+        }
+        for (std::size_t i = 0; i < text.size();) {
+            // One UTF-8 sequence at a time.
+            std::size_t length = 1;
+            const auto lead = static_cast<unsigned char>(text[i]);
+            if (lead >= 0xF0) {
+                length = 4;
+            } else if (lead >= 0xE0) {
+                length = 3;
+            } else if (lead >= 0xC0) {
+                length = 2;
+            }
+            const char32_t key = FirstCodePoint(std::string_view(text).substr(i, length));
+            if (!edit.KeyPress(key)) {
+                throw UsageError("option " + option + ": '" + text +
+                                 "' holds a character the box refuses");
+            }
+            i += length;
+        }
+    } catch (const VarloError& error) {
+        throw UsageError("option " + option + ": " + error.what());
+    }
+    if (edit.Text() != text) {
+        throw UsageError("option " + option + ": '" + text +
+                         "' is not accepted (the box would show '" + edit.Text() + "')");
+    }
+}
+
+}  // namespace
+
+void ApplyLogOptions(const LogOptions& options, MeterSession& session) {
+    SessionControls& c = session.controls;
+    if (options.noRepeat) {
+        c.RepeatSet = false;
+    }
+    if (options.sample) {
+        TypeInto(c.RecordSITime, "--sample", *options.sample);
+        c.RecordSI = true;
+    }
+    if (options.limit) {
+        bool found = false;
+        for (const RecordLimitChoice& choice : kRecordLimitChoices) {
+            if (choice.caption == *options.limit) {
+                session.recorder.SelectRecordLimit(choice.item);
+                found = true;
+            }
+        }
+        if (!found) {
+            throw UsageError("option --limit: '" + *options.limit +
+                             "' is not one of 1000, 5000, 10000, 50000, 100000, limitless");
+        }
+    }
+    if (options.hi) {
+        TypeInto(c.T1HI, "--hi", *options.hi);
+    }
+    if (options.lo) {
+        TypeInto(c.T1LO, "--lo", *options.lo);
+    }
+    if (options.alarmHigh) {
+        TypeInto(c.Setmax, "--alarm-high", *options.alarmHigh);
+        c.SetMaxB = true;
+        session.alarms.SetmaxExit(c.Setmax.Text());
+    }
+    if (options.alarmLow) {
+        TypeInto(c.SetMin, "--alarm-low", *options.alarmLow);
+        c.SetMinB = true;
+        session.alarms.SetMinExit(c.SetMin.Text());
+    }
+    if (options.noContinue) {
+        c.multirange = false;
+    }
+    if (options.fill) {
+        c.BtFill = *options.fill;
+        session.ShowFillSeries();
+    }
+    if (options.recall) {
+        const auto ms = ParseTimeOfDayMs(*options.recall);
+        if (!ms) {
+            throw UsageError("option --recall: '" + *options.recall + "' is not a time HH:MM:SS");
+        }
+        c.RecallCheck = true;
+        session.recall.RecallCheckClick(true, c.TimeH, c.TimeM, c.TimeS);
+        TypeInto(c.TimeH, "--recall", options.recall->substr(0, 2));
+        TypeInto(c.TimeM, "--recall", options.recall->substr(3, 2));
+        TypeInto(c.TimeS, "--recall", options.recall->substr(6, 2));
+        session.recall.RecallCheckExit(c.TimeH.Text(), c.TimeM.Text(), c.TimeS.Text());
+        if (options.interval) {
+            TypeInto(c.TimeInt, "--interval", *options.interval);
+        }
+    }
+}
+
+std::string LogSummary(const MeterSession& session) {
+    const RecordCounters& counters = session.recorder.Counters();
+    return std::to_string(session.decoder.DecodedCount()) + " frames decoded, " +
+           std::to_string(session.decoder.RejectedCount()) + " rejected, " +
+           std::to_string(session.assembler.DroppedCount()) + " dropped; " +
+           std::to_string(session.log.RowCount()) + " rows; " + std::to_string(counters.OverLimit) +
+           " over limit, " + std::to_string(counters.Sampling) + " sampling, " +
+           std::to_string(counters.Repeats) + " repeats; " + std::to_string(session.beeps) +
+           " beeps";
+}
+
+std::string ChartSummary(const MeterSession& session) {
+    const TrendChartModel& model = session.chartModel;
+    return "chart points=" + std::to_string(model.PointCount(0)) +
+           " page=" + std::to_string(session.chart.GetPageNo()) +
+           " pages=" + std::to_string(session.chart.GetPageCount()) +
+           " window=" + FormatFixed(model.XMinimum()) + ".." + FormatFixed(model.XMaximum()) +
+           " active=" + std::to_string(model.ActiveSeries());
+}
+
+}  // namespace varlo::cli
