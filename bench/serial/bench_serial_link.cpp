@@ -334,6 +334,7 @@ int Soak(double seconds) {
     }
     writer.join();
     const long rssLast = log.RssKiB();
+    rssMax = std::max(rssMax, rssLast);
     std::printf(
         "soak, log --port at line rate for %.0f s: %zu frames sent, %zu rows (target: equal, "
         "allow one at each end)\n",
@@ -360,7 +361,7 @@ int main(int argc, char** argv) {
             phases.push_back(a);
         }
     }
-    if (phases.empty()) phases = {"line", "ceiling"};
+    if (phases.empty()) phases = {"line", "ceiling", "soak"};
     int status = 0;
     for (const auto& phase : phases) {
         if (phase == "line")

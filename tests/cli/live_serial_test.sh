@@ -28,6 +28,21 @@ same "capture holds every received byte" "$WORK/raw.bin" "$WORK/cap.bin"
 "$CLI" dump --decimal-sep . "$WORK/cap.bin" >"$WORK/replayed" 2>/dev/null
 same "a capture dumps like the live run" "$WORK/expected" "$WORK/replayed"
 
+# A live log records the rows a replay of the same stream records; only the
+# time column differs (the real clock).
+"$CLI" log --decimal-sep . "$WORK/raw.bin" 2>/dev/null | cut -f1,3- >"$WORK/log.expected"
+start_sim --rate line --count 200 --scenario random --seed 5
+timeout 20 "$CLI" log --port "$PORT" --count 200 --decimal-sep . >"$WORK/log.live" 2>"$WORK/log.err"
+equal "live log exit status" 0 $?
+wait $SIM_PID
+cut -f1,3- "$WORK/log.live" >"$WORK/log.cut"
+same "live log rows" "$WORK/log.expected" "$WORK/log.cut"
+contains "live log summary" "200 frames decoded, 0 rejected, 0 dropped; 200 rows" "$WORK/log.err"
+checks=$((checks + 1))
+grep -qvE $'^([0-9]+\t[0-2][0-9]:[0-5][0-9]:[0-5][0-9]\t|No\t)' "$WORK/log.live" && fail "live log time column"
+"$CLI" log --port "$PORT" --start 00:00:01 >/dev/null 2>"$WORK/log.usage"
+contains "replay clock options refused live" "--start is for recorded input" "$WORK/log.usage"
+
 # COMn through VARLO_COMn; SIGTERM ends the run cleanly with the summary.
 start_sim --rate 20
 VARLO_COM3="$PORT" "$CLI" dump --port COM3 --decimal-sep . >"$WORK/term" 2>"$WORK/term.err" &
