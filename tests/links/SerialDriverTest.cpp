@@ -374,6 +374,21 @@ TEST_F(PtyDriver, WithoutAHandlerBytesAreReadAndDropped) {
     EXPECT_EQ(received_, (Bytes{0x34, 0x35}));
 }
 
+TEST_F(PtyDriver, AFailingHandlerLeavesItsTickAndPollingGoesOn) {
+    int calls = 0;
+    driver_->SetOnReceiveData([&](void*, const std::uint8_t* data, std::uint32_t n) {
+        received_.insert(received_.end(), data, data + n);
+        if (++calls == 1) throw std::runtime_error("handler failed");
+    });
+    ASSERT_TRUE(driver_->Connect());
+    pty_.write({0x31});
+    EXPECT_THROW(timer_->tick(), std::runtime_error);
+    EXPECT_TRUE(timer_->active());
+    pty_.write({0x32});
+    timer_->tick();
+    EXPECT_EQ(received_, (Bytes{0x31, 0x32}));
+}
+
 TEST_F(PtyDriver, NotATerminalIsRefused) {
     env_["VARLO_COM1"] = "/dev/null";
     EXPECT_FALSE(driver_->Connect());
