@@ -351,6 +351,7 @@ int Soak(double seconds) {
 
 int main(int argc, char** argv) {
     signal(SIGPIPE, SIG_IGN);
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
     std::vector<std::string> phases;
     double seconds = 0;
     for (int i = 1; i < argc; ++i) {

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -10,6 +11,7 @@
 #include <thread>
 
 #include "links/ComDrv32.h"
+#include "links/PseudoTerminal.h"
 #include "platform/LinuxSerialPort.h"
 #include "sim/MeterFrame.h"
 #include "sim/Scenarios.h"
@@ -205,6 +207,27 @@ TEST(SimRun, TerminalFeedsTheSerialDriver) {
                                   << err.str();
     EXPECT_EQ(status, 0);
     EXPECT_EQ(err.str(), "sent 40 frames, corrupted 0 bytes in 0 frames\n");
+}
+
+TEST(SimRun, PortWritesToTheDeviceRaw) {
+    varlo::testing::PseudoTerminal device;  // the test reads what the sim writes to its slave
+    std::string err;
+    RunSim({"--port", device.path(), "--rate", "0", "--count", "5"}, err);
+    EXPECT_EQ(err, "sent 5 frames, corrupted 0 bytes in 0 frames\n");
+    termios t{};
+    ASSERT_EQ(tcgetattr(device.master(), &t), 0);
+    EXPECT_EQ(t.c_lflag & ICANON, 0u);
+    EXPECT_EQ(t.c_oflag & OPOST, 0u) << "LF goes out as LF, not CR LF";
+    Bytes got(200);
+    const ssize_t n = ::read(device.master(), got.data(), got.size());
+    ASSERT_GT(n, 0);
+    got.resize(static_cast<std::size_t>(n));
+    Bytes expected = TourBytes(5);
+    expected.insert(expected.begin(), 0x0A);
+    EXPECT_EQ(got, expected);
+
+    RunSim({"--port", "/dev/varlo-absent"}, err, 1);
+    EXPECT_NE(err.find("cannot open /dev/varlo-absent"), std::string::npos) << err;
 }
 
 TEST(SimRun, StopEndsAWaitingTerminalCleanly) {
