@@ -1,11 +1,5 @@
 #include "sim/SimRunner.h"
 
-#include <fcntl.h>
-#include <poll.h>
-#include <stdlib.h>
-#include <termios.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -15,7 +9,7 @@
 #include <random>
 #include <thread>
 
-#include "platform/TermiosMapping.h"
+#include "platform/SerialOutput.h"
 #include "sim/HidReports.h"
 #include "sim/Noise.h"
 
@@ -75,44 +69,25 @@ class ReportWriter : public StepWriter {
     int idle_;
 };
 
-class FdWriter : public StepWriter {
+class DeviceWriter : public StepWriter {
   public:
-    FdWriter(int fd, std::string name, std::ostream& err, const std::atomic<bool>& stop)
-        : fd_(fd), name_(std::move(name)), err_(err), stop_(stop) {}
-    ~FdWriter() override { ::close(fd_); }
+    DeviceWriter(std::unique_ptr<SerialOutput> output, std::ostream& err,
+                 const std::atomic<bool>& stop)
+        : output_(std::move(output)), err_(err), stop_(stop) {}
     bool write(const Bytes& step) override {
-        std::size_t done = 0;
-        while (done < step.size()) {
-            const ssize_t n = ::write(fd_, step.data() + done, step.size() - done);
-            if (n >= 0) {
-                done += static_cast<std::size_t>(n);
-                continue;
-            }
-            if (errno == EINTR) {
-                if (stop_) return false;
-                continue;
-            }
-            if (errno == EAGAIN) {
-                pollfd p{fd_, POLLOUT, 0};
-                ::poll(&p, 1, 50);
-                if (stop_) return false;
-                continue;
-            }
-            err_ << "varlo-cli sim: writing to " << name_ << " failed: " << std::strerror(errno)
-                 << "\n";
+        std::string error;
+        if (output_->write(step.data(), step.size(), stop_, error)) return true;
+        if (!error.empty()) {
+            err_ << "varlo-cli sim: " << error << "\n";
             failed_ = true;
-            return false;
         }
-        return true;
+        return false;
     }
     bool failed() const { return failed_; }
-    void drain() {
-        if (isatty(fd_)) tcdrain(fd_);
-    }
+    SerialOutput& output() { return *output_; }
 
   private:
-    int fd_;
-    std::string name_;
+    std::unique_ptr<SerialOutput> output_;
     std::ostream& err_;
     const std::atomic<bool>& stop_;
     bool failed_ = false;
@@ -125,66 +100,6 @@ void SleepUntil(Clock::time_point deadline, const std::atomic<bool>& stop) {
         std::this_thread::sleep_for(
             std::min<Clock::duration>(deadline - now, std::chrono::milliseconds(20)));
     }
-}
-
-// A pseudo-terminal whose slave side is raw; -1 with a message on failure.
-int OpenTerminal(std::string& path, std::ostream& err) {
-    const int master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-    char name[128] = {};
-    if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0 ||
-        ptsname_r(master, name, sizeof name) != 0) {
-        err << "varlo-cli sim: cannot open a pseudo-terminal: " << std::strerror(errno) << "\n";
-        if (master >= 0) ::close(master);
-        return -1;
-    }
-    path = name;
-    // A new terminal starts cooked, which would turn CR into LF for a
-    // reader that does not make it raw itself. The setting outlives this
-    // descriptor.
-    const int slave = ::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (slave >= 0) {
-        termios t{};
-        if (tcgetattr(slave, &t) == 0) {
-            MakeRawTermios(t);
-            tcsetattr(slave, TCSANOW, &t);
-        }
-        ::close(slave);
-    }
-    return master;
-}
-
-// Waits until a program has opened the terminal's other side, then gives
-// it a moment to program and purge the line before the first frame.
-void WaitForReader(int master, const std::atomic<bool>& stop) {
-    while (!stop) {
-        pollfd p{master, POLLOUT, 0};
-        if (::poll(&p, 1, 20) > 0 && !(p.revents & POLLHUP)) break;
-    }
-    SleepUntil(Clock::now() + std::chrono::milliseconds(100), stop);
-}
-
-// The device at 19200 baud 7O1, raw, DTR on; -1 with a message on failure.
-int OpenDevice(const std::string& path, std::ostream& err) {
-    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        err << "varlo-cli sim: cannot open " << path << ": " << std::strerror(errno) << "\n";
-        return -1;
-    }
-    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    termios t{};
-    if (isatty(fd) && tcgetattr(fd, &t) == 0) {
-        MakeRawTermios(t);
-        tcsetattr(fd, TCSANOW, &t);
-        LineSettings line;
-        line.baudRate = 19200;
-        line.byteSize = 7;
-        line.parity = 1;
-        line.stopBits = 0;
-        line.dtrControl = DtrControl::Enabled;
-        const TermiosRequest request = MapLineSettings(line, t);
-        tcsetattr(fd, TCSANOW, &request.lineTermios);  // a pseudo-terminal keeps 8 bits
-    }
-    return fd;
 }
 
 bool ReadFile(const std::string& path, Bytes& bytes, std::ostream& err) {
@@ -228,7 +143,7 @@ int RunSimulation(const SimOptions& options, std::ostream& out, std::ostream& er
     NoiseInjector noise(options.noise, seed ^ 0x6E6F697365ull);
 
     std::unique_ptr<StepWriter> writer;
-    FdWriter* fdWriter = nullptr;
+    DeviceWriter* deviceWriter = nullptr;
     switch (options.output) {
         case SimOutput::Raw:
             writer = std::make_unique<RawWriter>(out);
@@ -237,15 +152,23 @@ int RunSimulation(const SimOptions& options, std::ostream& out, std::ostream& er
             writer = std::make_unique<ReportWriter>(out, seed ^ 0x73706C6974ull, options.idle);
             break;
         case SimOutput::Terminal: {
-            std::string path;
-            const int fd = options.port ? OpenDevice(*options.port, err) : OpenTerminal(path, err);
-            if (fd < 0) return 1;
-            if (!options.port) {
-                out << path << std::endl;
-                WaitForReader(fd, stop);
+            std::string error;
+            auto output = options.port ? SerialOutput::OpenDevice(*options.port, error)
+                                       : SerialOutput::OpenPseudoTerminal(error);
+            if (!output) {
+                err << "varlo-cli sim: " << error << "\n";
+                return 1;
             }
-            auto w = std::make_unique<FdWriter>(fd, options.port ? *options.port : path, err, stop);
-            fdWriter = w.get();
+            if (!options.port) {
+                out << output->path() << std::endl;
+                // Give the receiver a moment to program and purge the line
+                // before the first frame.
+                if (output->waitForReader(stop)) {
+                    SleepUntil(Clock::now() + std::chrono::milliseconds(100), stop);
+                }
+            }
+            auto w = std::make_unique<DeviceWriter>(std::move(output), err, stop);
+            deviceWriter = w.get();
             writer = std::move(w);
             break;
         }
@@ -279,19 +202,19 @@ int RunSimulation(const SimOptions& options, std::ostream& out, std::ostream& er
             deadline = Clock::now();
         }
     }
-    if (fdWriter && !stop) {
+    if (deviceWriter && !stop) {
         // Closing a terminal hangs it up and drops what its reader has not
         // taken yet: give the reader a few poll periods first. A device
         // sends out what is queued.
         if (options.port) {
-            fdWriter->drain();
+            deviceWriter->output().drain();
         } else {
             SleepUntil(Clock::now() + std::chrono::milliseconds(500), stop);
         }
     }
     err << "sent " << sent << " frames, corrupted " << noise.corruptedBytes() << " bytes in "
         << noise.corruptedFrames() << " frames" << std::endl;
-    return fdWriter && fdWriter->failed() ? 1 : 0;
+    return deviceWriter && deviceWriter->failed() ? 1 : 0;
 }
 
 }  // namespace varlo::sim
