@@ -139,11 +139,13 @@ void FrameAssembler::HidKestoData(std::uint8_t reportId, const std::uint8_t* dat
         }
         traces_.Memo2.Add(reportHexBuffer_);
         traces_.Memo1.Add(frameText_);
-        if (!frameText_.empty()) {
-            // The line feed that ends the frame goes to the front.
-            const char last = frameText_.back();
-            frameText_.pop_back();
-            frameText_.insert(frameText_.begin(), last);
+        // Character 14 (the line feed of a clean frame) goes to the front of
+        // characters 1 to 13; anything beyond is dropped. A text that still
+        // held the serial path's last frame is thereby cut to its first 14.
+        if (frameText_.size() >= kFrameLength) {
+            const char fourteenth = frameText_[kFrameLength - 1];
+            frameText_.resize(kFrameLength - 1);
+            frameText_.insert(frameText_.begin(), fourteenth);
         }
         ++completed_;
         if (onFrame_) {
