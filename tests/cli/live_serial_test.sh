@@ -77,8 +77,6 @@ wait $SIM_PID
 "$CLI" dump --port /dev/varlo-absent >/dev/null 2>"$WORK/absent.err"
 equal "absent port exit status" 2 $?
 contains "absent port reason" "/dev/varlo-absent: no such device" "$WORK/absent.err"
-VARLO_COM4= "$CLI" dump --port COM4 >/dev/null 2>"$WORK/com.err"
-contains "unmapped COM port" "VARLO_COM4" "$WORK/com.err"
 "$CLI" dump --port /dev/null --hid-reports >/dev/null 2>"$WORK/usage.err"
 equal "port with an input is a usage error" 2 $?
 "$CLI" dump --count 3 "$WORK/raw.bin" >/dev/null 2>"$WORK/usage2.err"
