@@ -125,6 +125,66 @@ TEST(SerialDriverProperties, LineSettingsRecord) {
     EXPECT_EQ(s.xonLimit, 25);
 }
 
+// Records what the driver asks of the platform, in order.
+class RecordingPort : public SerialPort {
+  public:
+    explicit RecordingPort(std::vector<std::string>& calls) : calls_(calls) {}
+    void applyLineSettings(const LineSettings& s) override {
+        calls_.push_back("line " + std::to_string(s.baudRate) + " " + std::to_string(s.byteSize));
+    }
+    void setQueueSizes(std::uint32_t in, std::uint32_t out) override {
+        calls_.push_back("queues " + std::to_string(in) + " " + std::to_string(out));
+    }
+    void setTimeouts(const PortTimeouts& t) override {
+        calls_.push_back("timeouts " + std::to_string(t.readInterval) + " " +
+                         std::to_string(t.readTotalMultiplier) + " " +
+                         std::to_string(t.readTotalConstant) + " " +
+                         std::to_string(t.writeTotalMultiplier) + " " +
+                         std::to_string(t.writeTotalConstant));
+    }
+    void purge(bool in, bool out) override {
+        calls_.push_back(std::string("purge") + (in ? " in" : "") + (out ? " out" : ""));
+    }
+    long read(std::uint8_t*, std::size_t max) override {
+        calls_.push_back("read " + std::to_string(max));
+        return 0;
+    }
+    ~RecordingPort() override { calls_.push_back("close"); }
+
+  private:
+    std::vector<std::string>& calls_;
+};
+
+class RecordingSystem : public SerialPortSystem {
+  public:
+    SerialOpenResult open(const std::string& name) override {
+        calls.push_back("open " + name);
+        SerialOpenResult r;
+        r.port = std::make_unique<RecordingPort>(calls);
+        return r;
+    }
+    std::vector<std::string> calls;
+};
+
+TEST(SerialDriverPlatform, ConnectProgramsThePortInOrder) {
+    RecordingSystem ports;
+    auto owned = std::make_unique<ManualTimer>();
+    ManualTimer* timer = owned.get();
+    TCommPortDriver d(ports, std::move(owned));
+    d.SetComPort(pnCOM3);
+    d.SetComPortSpeed(br19200);
+    d.SetComPortDataBits(db7BITS);
+    EXPECT_TRUE(ports.calls.empty()) << "closed: property writes reach no port";
+    ASSERT_TRUE(d.Connect());
+    timer->tick();
+    d.PurgeBuffers(true, false);
+    d.Disconnect();
+    const std::vector<std::string> expected = {
+        "open COM3",          "line 19200 7", "purge in out", "queues 2048 2048",
+        "timeouts 1 0 1 0 0", "read 2048",    "purge in",     "close"};
+    EXPECT_EQ(ports.calls, expected);
+}
+
 TEST_F(PtyDriver, LinkWorksAlthoughTheTerminalRefusesSevenBitsAndModemLines) {
     Record();
     ASSERT_TRUE(driver_->Connect()) << driver_->LastConnectError().message;
