@@ -26,7 +26,7 @@ int RunSimCommand(const std::vector<std::string>& args, std::ostream& out, std::
         return 0;
     }
     if (!parse.options) {
-        err << "varlo-cli sim: " << parse.error << "\n" << kSimUsage;
+        err << "varlo-cli sim: " << parse.error << "\n\n" << kSimUsage;
         return 2;
     }
     // No SA_RESTART: a write blocked on a full terminal returns at once.
