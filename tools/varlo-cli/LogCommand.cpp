@@ -1,5 +1,6 @@
 // varlo-cli log: records a meter stream into the reading log by the window's
 // rules and prints the log.
+#include <chrono>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -7,9 +8,11 @@
 
 #include "CliSupport.h"
 #include "Command.h"
+#include "LiveSerial.h"
 #include "LogSetup.h"
 #include "SimulatedClock.h"
 #include "common/VarloError.h"
+#include "recording/LocalClock.h"
 #include "recording/TableTextFormat.h"
 
 namespace varlo::cli {
@@ -47,13 +50,94 @@ class ReplayClock {
     std::int64_t nextTickMs_ = 0;
 };
 
-int RunLog(const std::vector<std::string>& args) {
-    LogOptions options;
+// The live options among the parsed ones; throws UsageError when they do
+// not fit with the rest.
+LiveSerialOptions TakeLiveOptions(const LogOptions& options, const std::vector<std::string>& args) {
+    LiveSerialOptions live;
+    for (const auto& [name, value] : options.extra) {
+        const std::vector<std::string> valueArg = {value};
+        ArgCursor cursor(valueArg);
+        TakeLiveSerialOption(name, cursor, live);
+    }
+    CheckLiveSerialOptions(live);
+    if (live.port) {
+        if (!options.input.empty() || options.hidReports) {
+            throw UsageError("--port reads the meter in place of an input");
+        }
+        for (const std::string& arg : args) {
+            if (arg == "--start" || arg == "--period" || arg == "--chunk") {
+                throw UsageError("option " + arg + " is for recorded input, not --port");
+            }
+        }
+    }
+    return live;
+}
+
+// Records the live port on the real clock: the header first, then each row
+// as it is recorded, flushed after every poll.
+int RunLiveLog(const LogOptions& options, const LiveSerialOptions& live) {
+    const std::unique_ptr<LocaleSource> locale = MakeLocale(options.decimalSep);
+    SystemLocalClock clock;
+    StderrDialogs dialogs;
+    MeterSession session(*locale, clock, dialogs);
     try {
-        options = ParseLogOptions(args);
+        ApplyLogOptions(options, session);
     } catch (const UsageError& error) {
         std::fprintf(stderr, "varlo-cli log: %s\n\n%s", error.what(), kLogUsage);
         return 2;
+    }
+    session.assembler.SetErrorReport([&](const std::string& text) { dialogs.ShowError(text); });
+
+    std::string out = FormatTableHeader();
+    std::fwrite(out.data(), 1, out.size(), stdout);
+    std::fflush(stdout);
+    std::size_t printed = 0;
+    using Clock = std::chrono::steady_clock;
+    auto nextRecordTick = Clock::now() + std::chrono::seconds(1);
+    const int status = RunLiveSerial(
+        live, "log",
+        [&](const std::uint8_t* data, std::size_t size) { session.OnSerialData(data, size); },
+        [&] { return session.decoder.DecodedCount(); },
+        [&] {
+            // The sampling countdown's 1000 ms ticks, on the same clock.
+            while (Clock::now() >= nextRecordTick) {
+                session.TrecordTimer();
+                nextRecordTick += std::chrono::seconds(1);
+            }
+            if (session.log.RowCount() == printed) {
+                return;
+            }
+            out.clear();
+            for (; printed < session.log.RowCount(); ++printed) {
+                AppendTableRow(session.log, printed, out);
+            }
+            std::fwrite(out.data(), 1, out.size(), stdout);
+            if (std::fflush(stdout) != 0) {
+                RequestLiveStop();
+            }
+        });
+    if (status != 0) {
+        return status;
+    }
+    std::fprintf(stderr, "%s\n", LogSummary(session).c_str());
+    if (options.chart) {
+        std::fprintf(stderr, "%s\n", ChartSummary(session).c_str());
+    }
+    return 0;
+}
+
+int RunLog(const std::vector<std::string>& args) {
+    LogOptions options;
+    LiveSerialOptions live;
+    try {
+        options = ParseLogOptions(args, {"--port", "--count", "--seconds", "--capture"});
+        live = TakeLiveOptions(options, args);
+    } catch (const UsageError& error) {
+        std::fprintf(stderr, "varlo-cli log: %s\n\n%s", error.what(), kLogUsage);
+        return 2;
+    }
+    if (live.port) {
+        return RunLiveLog(options, live);
     }
     std::unique_ptr<InputFile> input;
     try {

@@ -1,6 +1,7 @@
 #include "LogSetup.h"
 
 #include "CliSupport.h"
+#include "LiveSerial.h"
 #include "common/VarloError.h"
 #include "decode/FrameDump.h"
 
@@ -29,7 +30,11 @@ const char* const kLogUsage =
     "A file or standard input is replayed on a simulated clock: the first frame at\n"
     "--start (default 00:00:00), each next one --period milliseconds later (500).\n"
     "  --chart              also print the chart's state at the end\n"
-    "  --hid-reports, --chunk N, --decimal-sep C   read the input as dump does\n";
+    "  --hid-reports, --chunk N, --decimal-sep C   read the input as dump does\n"
+    "\n"
+    "       varlo-cli log --port DEVICE|COMn [--count N] [--seconds S] [--capture FILE] ...\n"
+    "reads the meter live on the real clock and prints the header, then each row as\n"
+    "it is recorded:\n" VARLO_LIVE_SERIAL_USAGE;
 
 std::optional<std::int64_t> ParseTimeOfDayMs(const std::string& text) {
     int h = 0, m = 0, s = 0;
