@@ -24,7 +24,9 @@ void FrameAssembler::Decode() {
     }
 }
 
-void FrameAssembler::KESTODATA(const std::uint8_t* data, std::size_t size) {
+template <typename CutFrame>
+void FrameAssembler::AccumulateSerial(const std::uint8_t* data, std::size_t size,
+                                      CutFrame&& cutFrame) {
     for (std::size_t i = 0; i < size; ++i) {
         const std::uint8_t byte = data[i];
         if (byte != 0x0D) {
@@ -36,52 +38,45 @@ void FrameAssembler::KESTODATA(const std::uint8_t* data, std::size_t size) {
         if (nibbleBuffer_.size() < kFrameLength) {
             nibbleBuffer_.push_back('D');
         }
-        frameText_ = nibbleBuffer_;
+        const bool valid = cutFrame();
         nibbleBuffer_.clear();
         traces_.USBtxt.Set(frameText_);
-        ++completed_;
-        if (onFrame_) {
-            onFrame_();
-        }
-        if (frameText_.size() >= kFrameLength && frameText_[0] == 'A' &&
-            frameText_[kFrameLength - 1] == 'D') {
-            Decode();
-        } else {
-            ++dropped_;
-        }
+        Complete(valid);
     }
 }
 
+void FrameAssembler::Complete(bool valid) {
+    ++completed_;
+    if (onFrame_) {
+        onFrame_();
+    }
+    if (valid) {
+        Decode();
+    } else {
+        ++dropped_;
+    }
+}
+
+bool FrameAssembler::IsValidFrame() const {
+    return frameText_.size() >= kFrameLength && frameText_[0] == 'A' &&
+           frameText_[kFrameLength - 1] == 'D';
+}
+
+void FrameAssembler::KESTODATA(const std::uint8_t* data, std::size_t size) {
+    AccumulateSerial(data, size, [this] {
+        frameText_ = nibbleBuffer_;
+        return IsValidFrame();
+    });
+}
+
 void FrameAssembler::TRIVAData(const std::uint8_t* data, std::size_t size) {
-    for (std::size_t i = 0; i < size; ++i) {
-        const std::uint8_t byte = data[i];
-        if (byte != 0x0D) {
-            if (nibbleBuffer_.size() < kFrameLength) {
-                nibbleBuffer_.push_back(HexDigit(byte));
-            }
-            continue;
-        }
-        if (nibbleBuffer_.size() < kFrameLength) {
-            nibbleBuffer_.push_back('D');
-        }
+    AccumulateSerial(data, size, [this] {
         // Characters 2 to 10 followed by "DA": an 11-character frame for a
         // clean frame of 9 data bytes.
         frameText_ = nibbleBuffer_.size() > 1 ? nibbleBuffer_.substr(1, 9) : std::string();
         frameText_ += "DA";
-        const bool valid =
-            nibbleBuffer_.size() >= 11 && nibbleBuffer_[0] == 'A' && nibbleBuffer_[10] == 'D';
-        nibbleBuffer_.clear();
-        traces_.USBtxt.Set(frameText_);
-        ++completed_;
-        if (onFrame_) {
-            onFrame_();
-        }
-        if (valid) {
-            Decode();
-        } else {
-            ++dropped_;
-        }
-    }
+        return nibbleBuffer_.size() >= 11 && nibbleBuffer_[0] == 'A' && nibbleBuffer_[10] == 'D';
+    });
 }
 
 std::string FrameAssembler::ReportText(std::uint8_t reportId, const std::uint8_t* data,
@@ -139,22 +134,15 @@ void FrameAssembler::HidKestoData(std::uint8_t reportId, const std::uint8_t* dat
         }
         traces_.Memo2.Add(reportHexBuffer_);
         traces_.Memo1.Add(frameText_);
-        if (!frameText_.empty()) {
-            // The line feed that ends the frame goes to the front.
-            const char last = frameText_.back();
-            frameText_.pop_back();
-            frameText_.insert(frameText_.begin(), last);
+        // Character 14 (the line feed of a clean frame) goes to the front of
+        // characters 1 to 13; anything beyond is dropped. A text that still
+        // held the serial path's last frame is thereby cut to its first 14.
+        if (frameText_.size() >= kFrameLength) {
+            const char fourteenth = frameText_[kFrameLength - 1];
+            frameText_.resize(kFrameLength - 1);
+            frameText_.insert(frameText_.begin(), fourteenth);
         }
-        ++completed_;
-        if (onFrame_) {
-            onFrame_();
-        }
-        if (frameText_.size() >= kFrameLength && frameText_[0] == 'A' &&
-            frameText_[kFrameLength - 1] == 'D') {
-            Decode();
-        } else {
-            ++dropped_;
-        }
+        Complete(IsValidFrame());
         frameText_.clear();
         reportHexBuffer_.clear();
     }

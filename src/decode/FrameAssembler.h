@@ -55,7 +55,13 @@ class FrameAssembler {
 
   private:
     void Decode();
-    // Returns the count digit of the report and appends its text to `text`.
+    template <typename CutFrame>
+    void AccumulateSerial(const std::uint8_t* data, std::size_t size, CutFrame&& cutFrame);
+    // Counts a completed frame and decodes it when it is valid.
+    void Complete(bool valid);
+    bool IsValidFrame() const;
+    // The report as the history list shows it: "R ", the report ID, two
+    // blanks, then each data byte and a blank.
     static std::string ReportText(std::uint8_t reportId, const std::uint8_t* data,
                                   std::uint16_t size);
     // Shared steps of both report handlers; returns true when the report was

@@ -232,6 +232,21 @@ void ReadingLog::TruncateTo(std::size_t rowCount) {
     NotifyReset();
 }
 
+void ReadingLog::EraseFront(std::size_t count) {
+    if (count == 0) return;
+    if (count >= rowCount_) {
+        Clear();
+        return;
+    }
+    const std::size_t keep = rowCount_ - count;
+    for (std::size_t row = 0; row < keep; ++row) RowAt(row) = RowAt(row + count);
+    rowCount_ = keep;
+    chunks_.resize((keep + kChunkRows - 1) / kChunkRows);
+    // Texts only the dropped rows used stay in the dictionaries until the
+    // next Clear, as after TruncateTo.
+    NotifyReset();
+}
+
 void ReadingLog::NotifyRowsAppended(std::size_t first, std::size_t last) {
     if (observer_ && !suspended_) observer_->RowsAppended(first, last);
 }

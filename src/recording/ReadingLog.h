@@ -80,6 +80,9 @@ class ReadingLog {
 
     void Clear();                           // all rows
     void TruncateTo(std::size_t rowCount);  // drop rows from rowCount on
+    // Drops the first `count` rows and keeps the rest in order, in place (a
+    // load that replaces the rows reads the new ones behind the old first).
+    void EraseFront(std::size_t count);
 
     void SetObserver(ReadingLogObserver* observer) { observer_ = observer; }
     // Loaders append silently, then announce once on success.

@@ -16,20 +16,6 @@ void ShowSaveFailed(const std::string& fileName, Dialogs& dialogs) {
     dialogs.Inform(std::string(kSaveFailedText) + fileName);
 }
 
-void CopyRows(const ReadingLog& from, ReadingLog& to) {
-    for (std::size_t row = 0; row < from.RowCount(); ++row) {
-        const std::size_t target = to.AppendRow();
-        for (int column = 0; column < ReadingLog::kColumnCount; ++column) {
-            if (from.IsNull(row, column)) continue;
-            if (ReadingLog::IsIntegerColumn(column)) {
-                to.SetInt(target, column, from.Int(row, column));
-            } else {
-                to.SetText(target, column, from.TextView(row, column));
-            }
-        }
-    }
-}
-
 using RowSource = std::function<bool(ReadingLog&)>;
 
 bool ReadSafely(const RowSource& read, ReadingLog& target) {
@@ -41,34 +27,22 @@ bool ReadSafely(const RowSource& read, ReadingLog& target) {
 }
 
 // Runs a reader that appends rows and keeps the log as it was should it fail.
-// Appended rows go straight into the log after a mark and are cut off again
-// on failure. Rows that replace the log's are read into a log of their own
-// first when the log holds rows, since the old ones must survive a failure.
+// The rows go straight into the log after a mark and are cut off again on
+// failure; rows that replace the log's take the place of the old ones only
+// once the whole file has been read, so no second copy is ever held.
 bool LoadRows(ReadingLog& log, bool replace, const RowSource& read) {
     const bool wasSuspended = log.NotificationsSuspended();
     log.SetNotificationsSuspended(true);
     const std::size_t mark = log.RowCount();
-    bool ok;
-    if (!replace || mark == 0) {
-        ok = ReadSafely(read, log);
-        if (!ok) log.TruncateTo(mark);
-    } else {
-        ReadingLog fresh;
-        ok = ReadSafely(read, fresh);
-        if (ok) {
-            log.Clear();
-            try {
-                CopyRows(fresh, log);
-            } catch (const std::exception&) {
-                // The old rows are gone; keep the log consistent rather than half copied.
-                log.Clear();
-                ok = false;
-            }
-        }
+    const bool ok = ReadSafely(read, log);
+    if (!ok) {
+        log.TruncateTo(mark);
+    } else if (replace) {
+        log.EraseFront(mark);
     }
     log.SetNotificationsSuspended(wasSuspended);
     if (replace) {
-        if (ok || log.RowCount() != mark) log.NotifyReset();
+        if (ok) log.NotifyReset();
     } else if (ok && log.RowCount() > mark) {
         log.NotifyRowsAppended(mark, log.RowCount() - 1);
     }

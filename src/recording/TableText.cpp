@@ -29,20 +29,31 @@ void AppendTableTextField(std::string_view utf8, std::string& out) {
         out += kTableNullField;
         return;
     }
-    const bool quoted = trimmed.front() == '"' || trimmed.find('\t') != std::string_view::npos;
+    std::string flattened;
+    std::string_view field = trimmed;
+    if (field.find_first_of("\r\n") != std::string_view::npos) {
+        // A line break would end the line at the next load and spoil the
+        // rows after it; it is written as a blank.
+        flattened.assign(field);
+        for (char& c : flattened) {
+            if (c == '\r' || c == '\n') c = ' ';
+        }
+        field = flattened;
+    }
+    const bool quoted = field.front() == '"' || field.find('\t') != std::string_view::npos;
     if (!quoted) {
-        AppendUtf8AsCp1252(trimmed, out);
+        AppendUtf8AsCp1252(field, out);
         return;
     }
     out.push_back('"');
     std::size_t start = 0;
-    for (std::size_t quote = trimmed.find('"'); quote != std::string_view::npos;
-         quote = trimmed.find('"', start)) {
-        AppendUtf8AsCp1252(trimmed.substr(start, quote + 1 - start), out);
+    for (std::size_t quote = field.find('"'); quote != std::string_view::npos;
+         quote = field.find('"', start)) {
+        AppendUtf8AsCp1252(field.substr(start, quote + 1 - start), out);
         out.push_back('"');
         start = quote + 1;
     }
-    AppendUtf8AsCp1252(trimmed.substr(start), out);
+    AppendUtf8AsCp1252(field.substr(start), out);
     out.push_back('"');
 }
 

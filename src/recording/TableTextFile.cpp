@@ -1,6 +1,8 @@
 #include "recording/TableTextFile.h"
 
 #include <QFile>
+#include <algorithm>
+#include <memory>
 #include <vector>
 
 #include "recording/Cp1252.h"
@@ -13,8 +15,8 @@ namespace varlo {
 
 namespace {
 
-constexpr std::size_t kWriteChunkBytes = 256 * 1024;
-constexpr std::size_t kReadChunkBytes = 256 * 1024;
+constexpr std::size_t kWriteChunkBytes = 64 * 1024;
+constexpr std::size_t kReadChunkBytes = 64 * 1024;
 
 // Turns the lines of the file into rows of the log.
 class RowReader {
@@ -57,33 +59,43 @@ class RowReader {
 
 bool WriteTableText(const ReadingLog& log, const std::string& path) {
     SafeFileWriter writer(path);
-    if (!writer.Open()) return false;
+    return writer.Open() && WriteTableText(log, *writer.Device()) && writer.Commit();
+}
+
+bool WriteTableText(const ReadingLog& log, QIODevice& device) {
+    const auto write = [&](const std::string& bytes) {
+        const auto size = static_cast<qint64>(bytes.size());
+        return device.write(bytes.data(), size) == size;
+    };
     std::string chunk = FormatTableHeader();
-    chunk.reserve(kWriteChunkBytes + 1024);
+    chunk.reserve(std::min<std::size_t>(kWriteChunkBytes, 64 * (log.RowCount() + 1)) + 1024);
     for (std::size_t row = 0; row < log.RowCount(); ++row) {
         AppendTableRow(log, row, chunk);
         if (chunk.size() >= kWriteChunkBytes) {
-            if (!writer.Write(chunk)) return false;
+            if (!write(chunk)) return false;
             chunk.clear();
         }
     }
-    return writer.Write(chunk) && writer.Commit();
+    return write(chunk);
 }
 
 bool ReadTableText(const std::string& path, ReadingLog& log) {
     QFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::ReadOnly)) return false;
+    return file.open(QIODevice::ReadOnly) && ReadTableText(file, log);
+}
+
+bool ReadTableText(QIODevice& file, ReadingLog& log) {
     RowReader rows(log);
-    std::vector<char> buffer(kReadChunkBytes);
+    const auto buffer = std::make_unique_for_overwrite<char[]>(kReadChunkBytes);
     std::string carry;     // the start of a line that runs into the next chunk
     bool afterCr = false;  // the last line ended at a CR; a LF next belongs to it
     bool anyByte = false;
     while (true) {
-        const qint64 got = file.read(buffer.data(), static_cast<qint64>(buffer.size()));
+        const qint64 got = file.read(buffer.get(), static_cast<qint64>(kReadChunkBytes));
         if (got < 0) return false;
         if (got == 0) break;
         anyByte = true;
-        std::string_view data(buffer.data(), static_cast<std::size_t>(got));
+        std::string_view data(buffer.get(), static_cast<std::size_t>(got));
         if (afterCr && data.front() == '\n') data.remove_prefix(1);
         afterCr = false;
         while (!data.empty()) {

@@ -9,8 +9,8 @@ class ReadingLog;
 
 // The lines of the table text, as Windows-1252 bytes each ending in CR LF:
 // the header "No", "Time", "DC/AC", "Value", "Unit", "AUTO", and one line of
-// six TAB-separated fields per row (rule T for the texts, an empty field for
-// a row without a number; NVal is not written).
+// six TAB-separated fields per row (texts trimmed, "NULL" for an empty one,
+// an empty field for a row without a number; NVal is not written).
 std::string FormatTableHeader();
 std::string FormatTableRow(const ReadingLog& log, std::size_t row);
 // Appends the row's line to `out` (the saver's form of FormatTableRow).

@@ -3,11 +3,11 @@
 #include <QFile>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
-#include <array>
 
 #include "recording/ReadingLog.h"
 #include "recording/SafeFileWriter.h"
 #include "recording/TableText.h"
+#include "recording/TableTextFile.h"
 
 namespace varlo {
 
@@ -22,56 +22,139 @@ const QString kRow = QStringLiteral("row");
 const QString kInt32 = QStringLiteral("int32");
 const QString kText = QStringLiteral("text");
 
-const std::array<QString, ReadingLog::kColumnCount> kPlain = {
-    QStringLiteral("c0"), QStringLiteral("c1"), QStringLiteral("c2"), QStringLiteral("c3"),
-    QStringLiteral("c4"), QStringLiteral("c5"), QStringLiteral("c6")};
-const std::array<QString, ReadingLog::kColumnCount> kHex = {
-    QStringLiteral("x0"), QStringLiteral("x1"), QStringLiteral("x2"), QStringLiteral("x3"),
-    QStringLiteral("x4"), QStringLiteral("x5"), QStringLiteral("x6")};
+constexpr std::string_view kNull = "\\N";
+constexpr char kHexDigits[] = "0123456789ABCDEF";
+// The writer hands its text to the file in pieces of about this size.
+constexpr qsizetype kFlushChars = 512 * 1024;
 
-// XML 1.0 has no way to carry these, not even as character references.
-bool NeedsHex(std::string_view utf8) {
-    bool nonAscii = false;
-    for (const char c : utf8) {
-        const auto b = static_cast<unsigned char>(c);
-        if (b < 0x20 && b != '\t' && b != '\n' && b != '\r') return true;
-        if (b >= 0x80) nonAscii = true;
+// The length of the well-formed UTF-8 sequence at text[pos] that XML can
+// carry, or 0.
+std::size_t XmlCharLength(std::string_view text, std::size_t pos) {
+    const auto b0 = static_cast<unsigned char>(text[pos]);
+    std::size_t length;
+    char32_t cp;
+    char32_t min;
+    if (b0 >= 0xC2 && b0 <= 0xDF) {
+        length = 2, cp = b0 & 0x1F, min = 0x80;
+    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+        length = 3, cp = b0 & 0x0F, min = 0x800;
+    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+        length = 4, cp = b0 & 0x07, min = 0x10000;
+    } else {
+        return 0;
     }
-    if (!nonAscii) return false;
-    if (utf8.find("\xEF\xBF\xBE") != std::string_view::npos ||
-        utf8.find("\xEF\xBF\xBF") != std::string_view::npos) {
-        return true;
+    if (pos + length > text.size()) return 0;
+    for (std::size_t i = 1; i < length; ++i) {
+        const auto b = static_cast<unsigned char>(text[pos + i]);
+        if ((b & 0xC0) != 0x80) return 0;
+        cp = (cp << 6) | (b & 0x3F);
     }
-    // Malformed UTF-8 would not come back byte for byte.
-    const QByteArray bytes(utf8.data(), static_cast<qsizetype>(utf8.size()));
-    return QString::fromUtf8(bytes).toUtf8() != bytes;
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF) || cp == 0xFFFE ||
+        cp == 0xFFFF) {
+        return 0;
+    }
+    return length;
 }
 
-int HexDigit(char16_t c) {
+void AppendHexByte(unsigned char b, std::string& out) {
+    out += "\\x";
+    out.push_back(kHexDigits[b >> 4]);
+    out.push_back(kHexDigits[b & 0xF]);
+}
+
+void AppendEscapedText(std::string_view text, std::string& out) {
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        const char c = text[pos];
+        const auto b = static_cast<unsigned char>(c);
+        if (b >= 0x80) {
+            const std::size_t length = XmlCharLength(text, pos);
+            if (length == 0) {
+                AppendHexByte(b, out);
+                ++pos;
+            } else {
+                out.append(text.substr(pos, length));
+                pos += length;
+            }
+            continue;
+        }
+        ++pos;
+        switch (c) {
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            default:
+                if (b < 0x20) {
+                    AppendHexByte(b, out);
+                } else {
+                    out.push_back(c);
+                }
+        }
+    }
+}
+
+void AppendRowText(const ReadingLog& log, std::size_t row, std::string& out) {
+    for (int column = 0; column < ReadingLog::kColumnCount; ++column) {
+        if (column > 0) out.push_back('\t');
+        if (log.IsNull(row, column)) {
+            out += kNull;
+        } else if (ReadingLog::IsIntegerColumn(column)) {
+            AppendTableIntegerField(log.Int(row, column), out);
+        } else {
+            AppendEscapedText(log.TextView(row, column), out);
+        }
+    }
+}
+
+int HexValue(char c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
     if (c >= 'A' && c <= 'F') return c - 'A' + 10;
     return -1;
 }
 
-bool FromHex(QStringView hex, std::string& out) {
-    if (hex.size() % 2 != 0) return false;
+bool UnescapeText(std::string_view field, std::string& out) {
     out.clear();
-    for (qsizetype i = 0; i < hex.size(); i += 2) {
-        const int high = HexDigit(hex[i].unicode());
-        const int low = HexDigit(hex[i + 1].unicode());
-        if (high < 0 || low < 0) return false;
-        out.push_back(static_cast<char>(high * 16 + low));
-    }
-    return true;
-}
-
-// An attribute value of ASCII characters only, as a number must be.
-bool Latin1(QStringView value, std::string& out) {
-    out.clear();
-    for (const QChar c : value) {
-        if (c.unicode() > 0x7F) return false;
-        out.push_back(static_cast<char>(c.unicode()));
+    for (std::size_t pos = 0; pos < field.size(); ++pos) {
+        if (field[pos] != '\\') {
+            out.push_back(field[pos]);
+            continue;
+        }
+        if (++pos == field.size()) return false;
+        switch (field[pos]) {
+            case '\\':
+                out.push_back('\\');
+                break;
+            case 't':
+                out.push_back('\t');
+                break;
+            case 'n':
+                out.push_back('\n');
+                break;
+            case 'r':
+                out.push_back('\r');
+                break;
+            case 'x': {
+                if (pos + 2 >= field.size()) return false;
+                const int high = HexValue(field[pos + 1]);
+                const int low = HexValue(field[pos + 2]);
+                if (high < 0 || low < 0) return false;
+                out.push_back(static_cast<char>(high * 16 + low));
+                pos += 2;
+                break;
+            }
+            default:
+                return false;
+        }
     }
     return true;
 }
@@ -96,7 +179,8 @@ class XmlTableReader {
     }
 
   private:
-    // Tokens that carry nothing; false for a DTD, which is refused outright.
+    // Tokens that carry nothing. A DTD, and with it any entity declaration,
+    // is refused outright, as is an entity reference.
     bool Skip(QXmlStreamReader::TokenType token) {
         switch (token) {
             case QXmlStreamReader::StartDocument:
@@ -131,23 +215,6 @@ class XmlTableReader {
         return false;
     }
 
-    // Moves to the next start element or the end of the current one.
-    bool NextChild(bool& ended) {
-        while (!xml_.atEnd()) {
-            const auto token = xml_.readNext();
-            if (token == QXmlStreamReader::StartElement) {
-                ended = false;
-                return true;
-            }
-            if (token == QXmlStreamReader::EndElement) {
-                ended = true;
-                return true;
-            }
-            if (!Skip(token)) return false;
-        }
-        return false;
-    }
-
     bool ReadColumns() {
         for (int column = 0; column < ReadingLog::kColumnCount; ++column) {
             if (!NextElement() || xml_.name() != kColumn) return false;
@@ -164,45 +231,49 @@ class XmlTableReader {
     }
 
     bool ReadRows() {
-        bool ended = false;
-        while (NextChild(ended)) {
-            if (ended) return true;  // </rows>
-            if (xml_.name() != kRow || !ReadRow() || !NextEnd()) return false;
+        while (!xml_.atEnd()) {
+            const auto token = xml_.readNext();
+            if (token == QXmlStreamReader::EndElement) return true;  // </rows>
+            if (token == QXmlStreamReader::StartElement) {
+                if (xml_.name() != kRow || !xml_.attributes().isEmpty() || !ReadRow()) {
+                    return false;
+                }
+            } else if (!Skip(token)) {
+                return false;
+            }
         }
         return false;
     }
 
+    // The row's text, up to its end element, then its fields.
     bool ReadRow() {
+        content_.clear();
+        while (true) {
+            const auto token = xml_.readNext();
+            if (token == QXmlStreamReader::EndElement) break;
+            if (token != QXmlStreamReader::Characters) return false;
+            content_ += xml_.text();
+            // No real row comes near this; a hostile one is refused before it
+            // can take up memory.
+            if (static_cast<std::size_t>(content_.size()) > kMaxTableLineBytes) return false;
+        }
+        const QByteArray utf8 = content_.toUtf8();
+        std::string_view rest(utf8.constData(), static_cast<std::size_t>(utf8.size()));
         const std::size_t row = log_.AppendRow();
-        unsigned seen = 0;
-        const QXmlStreamAttributes attributes = xml_.attributes();
-        for (const QXmlStreamAttribute& attribute : attributes) {
-            const QStringView name = attribute.name();
-            if (name.size() != 2 || (name[0] != u'c' && name[0] != u'x') ||
-                !attribute.namespaceUri().isEmpty()) {
-                return false;
-            }
-            const int column = name[1].unicode() - u'0';
-            if (column < 0 || column >= ReadingLog::kColumnCount) return false;
-            const unsigned bit = 1u << column;
-            if (seen & bit) return false;
-            seen |= bit;
-            const bool hex = name[0] == u'x';
+        for (int column = 0; column < ReadingLog::kColumnCount; ++column) {
+            const std::size_t tab = rest.find('\t');
+            const bool last = column + 1 == ReadingLog::kColumnCount;
+            if (last != (tab == std::string_view::npos)) return false;  // not seven fields
+            const std::string_view field = last ? rest : rest.substr(0, tab);
+            if (!last) rest.remove_prefix(tab + 1);
+            if (field == kNull) continue;
             if (ReadingLog::IsIntegerColumn(column)) {
-                if (hex || !Latin1(attribute.value(), text_)) return false;
                 std::optional<std::int32_t> value;
-                if (text_.empty() || !ParseTableInteger(text_, value)) return false;
+                if (field.empty() || !ParseTableInteger(field, value)) return false;
                 log_.SetInt(row, column, value);
             } else {
-                if (hex) {
-                    if (!FromHex(attribute.value(), text_)) return false;
-                    log_.SetText(row, column, text_);
-                } else {
-                    const QByteArray utf8 = attribute.value().toUtf8();
-                    log_.SetText(
-                        row, column,
-                        std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
-                }
+                if (!UnescapeText(field, text_)) return false;
+                log_.SetText(row, column, text_);
             }
         }
         return true;
@@ -210,6 +281,7 @@ class XmlTableReader {
 
     QXmlStreamReader xml_;
     ReadingLog& log_;
+    QString content_;
     std::string text_;
 };
 
@@ -217,8 +289,19 @@ class XmlTableReader {
 
 bool WriteTableXml(const ReadingLog& log, const std::string& path) {
     SafeFileWriter writer(path);
-    if (!writer.Open()) return false;
-    QXmlStreamWriter xml(writer.Device());
+    return writer.Open() && WriteTableXml(log, *writer.Device()) && writer.Commit();
+}
+
+bool WriteTableXml(const ReadingLog& log, QIODevice& device) {
+    // The writer fills a string that goes to the device in pieces, which is
+    // much quicker than letting it write each bit of markup to the device.
+    QString buffer;
+    QXmlStreamWriter xml(&buffer);
+    const auto flush = [&] {
+        const QByteArray utf8 = buffer.toUtf8();
+        buffer.clear();
+        return device.write(utf8) == utf8.size();
+    };
     xml.setAutoFormatting(true);
     xml.setAutoFormattingIndent(1);
     xml.writeStartDocument();
@@ -226,11 +309,10 @@ bool WriteTableXml(const ReadingLog& log, const std::string& path) {
     xml.writeAttribute(QStringLiteral("version"), kVersion);
     xml.writeStartElement(kColumns);
     for (int column = 0; column < ReadingLog::kColumnCount; ++column) {
+        const std::string_view name = ReadingLog::ColumnName(column);
         xml.writeEmptyElement(kColumn);
-        xml.writeAttribute(
-            QStringLiteral("name"),
-            QString::fromUtf8(ReadingLog::ColumnName(column).data(),
-                              static_cast<qsizetype>(ReadingLog::ColumnName(column).size())));
+        xml.writeAttribute(QStringLiteral("name"),
+                           QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
         if (ReadingLog::IsIntegerColumn(column)) {
             xml.writeAttribute(QStringLiteral("type"), kInt32);
         } else {
@@ -241,35 +323,27 @@ bool WriteTableXml(const ReadingLog& log, const std::string& path) {
     }
     xml.writeEndElement();
     xml.writeStartElement(kRows);
-    for (std::size_t row = 0; row < log.RowCount(); ++row) {
-        xml.writeEmptyElement(kRow);
-        for (int column = 0; column < ReadingLog::kColumnCount; ++column) {
-            if (log.IsNull(row, column)) continue;
-            if (ReadingLog::IsIntegerColumn(column)) {
-                xml.writeAttribute(kPlain[column], QString::number(*log.Int(row, column)));
-                continue;
-            }
-            const std::string_view text = log.TextView(row, column);
-            const auto size = static_cast<qsizetype>(text.size());
-            if (NeedsHex(text)) {
-                const QByteArray hex = QByteArray(text.data(), size).toHex();
-                xml.writeAttribute(kHex[column], QString::fromLatin1(hex));
-            } else {
-                xml.writeAttribute(kPlain[column], QString::fromUtf8(text.data(), size));
-            }
-        }
+    std::string row;
+    for (std::size_t index = 0; index < log.RowCount(); ++index) {
+        row.clear();
+        AppendRowText(log, index, row);
+        xml.writeTextElement(kRow,
+                             QString::fromUtf8(row.data(), static_cast<qsizetype>(row.size())));
+        if (buffer.size() >= kFlushChars && !flush()) return false;
     }
     xml.writeEndElement();
     xml.writeEndElement();
     xml.writeEndDocument();
-    if (xml.hasError()) return false;
-    return writer.Commit();
+    return !xml.hasError() && flush();
 }
 
 bool ReadTableXml(const std::string& path, ReadingLog& log) {
     QFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::ReadOnly)) return false;
-    XmlTableReader reader(&file, log);
+    return file.open(QIODevice::ReadOnly) && ReadTableXml(file, log);
+}
+
+bool ReadTableXml(QIODevice& device, ReadingLog& log) {
+    XmlTableReader reader(&device, log);
     return reader.Read();
 }
 

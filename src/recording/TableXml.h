@@ -2,13 +2,15 @@
 
 #include <string>
 
+class QIODevice;
+
 namespace varlo {
 
 class ReadingLog;
 
 // The XML table file: the whole log with its columns' names and types.
 //
-//   <?xml version="1.0" encoding="UTF-8"?>
+//   <?xml version="1.0"?>                      (UTF-8)
 //   <readingLog version="1">
 //    <columns>
 //     <column name="No" type="int32"/>
@@ -16,21 +18,29 @@ class ReadingLog;
 //     ... all seven, in the log's column order ...
 //    </columns>
 //    <rows>
-//     <row c0="1" c1="14:03:07" c2="DC" c3="00.123" c4="V" c5="Pass" c6="123"/>
+//     <row>1	14:03:07	DC	00.123	V	Pass	123</row>
+//     <row>\N	14:03:08		0L	&amp;  *	Fail	\N</row>
 //    </rows>
 //   </readingLog>
 //
-// Attribute cN holds column N; a missing attribute is a field without a value.
-// A text that XML cannot carry (control characters) is written as xN, the
-// hexadecimal digits of its UTF-8 bytes, instead.
+// A row holds its seven fields in column order, separated by TABs: \N for a
+// field without a value, an integer in decimal, or a text in which a
+// backslash is written \\, a TAB \t, a line feed \n, a carriage return \r,
+// and any other byte that XML cannot carry \xHH (two hexadecimal digits).
+// One text element per row keeps the file small and quick to read; a row of
+// more than 64 KiB is refused.
 
 // False when the file could not be written (the old file is then as it was).
 bool WriteTableXml(const ReadingLog& log, const std::string& path);
+// Writes the same document to an open device.
+bool WriteTableXml(const ReadingLog& log, QIODevice& device);
 
 // Appends the rows of an XML table file to `log`. False when the file cannot
 // be read, is not well-formed, carries a DTD or entity declarations, is not
 // in this layout, or its columns do not match the log's; rows appended before
 // the failure are left for the caller to drop.
 bool ReadTableXml(const std::string& path, ReadingLog& log);
+// Reads from an open device.
+bool ReadTableXml(QIODevice& device, ReadingLog& log);
 
 }  // namespace varlo

@@ -155,6 +155,28 @@ TEST(HidAssembly, FirstFrameAfterSerialReceptionIsBuiltOnTheOldFrameText) {
     EXPECT_EQ(meter.decodedFrames.back(), "A100123B00080D");
 }
 
+TEST(HidAssembly, FrameBuiltOnAnOldSerialFrameIsCutToFourteenCharacters) {
+    // The old frame's first 13 characters behind its 14th: never a phantom
+    // reading made of the two, whichever serial frame came before.
+    for (const char* serialFrame : {"A100000B0008DD", "A1100000B0008D"}) {
+        Meter meter;
+        const std::string text(serialFrame);
+        std::vector<std::uint8_t> bytes;
+        for (std::size_t i = 1; i < text.size() - 1; ++i) {
+            bytes.push_back(static_cast<std::uint8_t>(
+                0x30 + (text[i] <= '9' ? text[i] - '0' : text[i] - 'A' + 10)));
+        }
+        bytes.push_back(0x0D);
+        meter.Serial(bytes);  // dropped: no leading line feed
+        meter.Report({0x00, 0xF7, 0x31, 0x30, 0x30, 0x30, 0x30, 0x30, 0x3B});
+        meter.Report({0x00, 0xF7, 0x30, 0x30, 0x30, 0x38, 0x30, 0x0D, 0x0A});
+        meter.Report(Padded({0x00, 0xF0}));
+        EXPECT_TRUE(meter.decodedFrames.empty()) << serialFrame;
+        EXPECT_EQ(meter.decoder.RejectedCount(), 0u) << serialFrame;
+        EXPECT_EQ(meter.assembler.DroppedCount(), 2u) << serialFrame;
+    }
+}
+
 TEST(HidAssembly, ReadHandlerAssemblesButNeverDecodes) {
     Meter meter;
     auto report = [&](std::vector<std::uint8_t> r) {

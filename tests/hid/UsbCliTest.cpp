@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <future>
@@ -83,6 +84,30 @@ TEST(UsbCli, LogsTheCableStreamRowByRow) {
     EXPECT_NE(run.out.find("\tDC\t00.000\tV\tPass\r\n"), std::string::npos) << run.out;
     EXPECT_NE(run.err.find("3 frames decoded, 0 rejected, 0 dropped; 3 rows"), std::string::npos)
         << run.err;
+}
+
+// The simulator's report stream, read live through the fake cable (reader
+// thread, hand-over, frame assembly), decodes to what the same reports give
+// when dumped from the file.
+TEST(UsbCli, ASimulatedReportStreamDecodesLiveAsFromTheFile) {
+    const auto dir = std::filesystem::temp_directory_path() / "varlo-usb-cli-sim";
+    std::filesystem::create_directories(dir);
+    const std::string cli = VARLO_BIN_DIR "/tools/varlo-cli/varlo-cli";
+    const std::string reports = (dir / "sim.txt").string();
+    ASSERT_EQ(
+        std::system(("'" + cli + "' sim --reports --scenario tour --count 40 --rate 0 --seed 7 >'" +
+                     reports + "' 2>/dev/null")
+                        .c_str()),
+        0);
+    const CliRun offline = RunCli("sim", "", "dump --hid-reports '" + reports + "'");
+    ASSERT_EQ(offline.status, 0) << offline.err;
+    const int frames = CountLines(offline.out, "A");
+    ASSERT_GE(frames, 30) << offline.out;
+    const CliRun live =
+        RunCli("sim", "device cable product=\"USB to Serial\"\nreports cable \"" + reports + "\"\n",
+               "dump --usb --seconds 20 --count " + std::to_string(frames));
+    EXPECT_EQ(live.status, 0) << live.err;
+    EXPECT_EQ(live.out, offline.out);
 }
 
 TEST(UsbCli, SaysWhyItCannotRead) {

@@ -155,6 +155,24 @@ TEST(ReadingLogRows, TruncateKeepsTheFirstRowsAndAppendingGoesOn) {
     EXPECT_EQ(log.RowCount(), 0u);
 }
 
+TEST(ReadingLogRows, EraseFrontKeepsTheLaterRowsInOrder) {
+    ReadingLog log;
+    for (int i = 0; i < 20000; ++i) log.AppendRow(i, "t", "", std::to_string(i), "", "", i);
+    const std::size_t before = log.MemoryBytes();
+    log.EraseFront(9000);
+    ASSERT_EQ(log.RowCount(), 11000u);
+    for (int i : {0, 8191, 8192, 10999}) {
+        EXPECT_EQ(log.Int(i, ReadingLog::kNo), i + 9000);
+        EXPECT_EQ(log.Text(i, ReadingLog::kValue), std::to_string(i + 9000));
+    }
+    EXPECT_LT(log.MemoryBytes(), before);  // a chunk of rows is given back
+    const std::size_t row = log.AppendRow();
+    EXPECT_EQ(row, 11000u);
+    EXPECT_TRUE(log.IsNull(row, ReadingLog::kValue));
+    log.EraseFront(log.RowCount());
+    EXPECT_EQ(log.RowCount(), 0u);
+}
+
 TEST(ReadingLogRows, ClearDropsRowsAndMemory) {
     ReadingLog log;
     const std::size_t empty = log.MemoryBytes();

@@ -242,6 +242,27 @@ TEST_F(TableFilesTest, AFailedSaveShowsOnlyTheFailureAndKeepsTheOldFile) {
     EXPECT_EQ(testing::EntryCount(dir_.Path()), 3u);  // no temporary files left
 }
 
+TEST_F(TableFilesTest, WhereNoTemporaryFileCanBeMadeAnExistingFileIsWrittenInPlace) {
+    ReadingLog log;
+    FillRecorded(log);
+    SetSafeFileFaultForTesting(SafeFileFault::NoTemporaryFile);
+    for (const std::string name : {"t.txt", "t.xml"}) {
+        const std::string fresh = dir_.File("new-" + name);
+        dialogs_.messages.clear();
+        EXPECT_FALSE(saveasClick(log, fresh, dialogs_)) << name;
+        EXPECT_EQ(dialogs_.messages, std::vector<std::string>{SaveFailed(fresh)}) << name;
+        EXPECT_FALSE(fs::exists(fresh)) << name;
+
+        const std::string existing = dir_.File(name);
+        WriteFile(existing, std::string(100000, 'o'));
+        ASSERT_TRUE(saveasClick(log, existing, dialogs_)) << name;
+        ReadingLog loaded;
+        ASSERT_TRUE(SpeedButton2Click(loaded, existing, dialogs_)) << name;
+        EXPECT_EQ(RowsOf(loaded).size(), 2u) << name;
+        EXPECT_LT(fs::file_size(existing), 100000u) << name;  // the old content is gone
+    }
+}
+
 TEST_F(TableFilesTest, SavingKeepsPermissionsAndSymbolicLinks) {
     ReadingLog log;
     FillRecorded(log);

@@ -16,7 +16,7 @@ std::vector<std::string> Split(std::string_view line, std::size_t maxFields = 7)
 
 using Fields = std::vector<std::string>;
 
-TEST(RuleS, SplitsAtTabsOnly) {
+TEST(TableFieldSplitting, SplitsAtTabsOnly) {
     EXPECT_EQ(Split(""), Fields{});
     EXPECT_EQ(Split(" "), Fields{" "});
     EXPECT_EQ(Split("\t"), (Fields{"", ""}));
@@ -27,7 +27,7 @@ TEST(RuleS, SplitsAtTabsOnly) {
     EXPECT_EQ(Split("a\"b\tc\""), (Fields{"a\"b", "c\""}));
 }
 
-TEST(RuleS, QuotedFields) {
+TEST(TableFieldSplitting, QuotedFields) {
     struct Case {
         std::string line;
         Fields fields;
@@ -46,7 +46,7 @@ TEST(RuleS, QuotedFields) {
     for (const auto& c : cases) EXPECT_EQ(Split(c.line), c.fields) << c.line;
 }
 
-TEST(RuleS, StopsOnceThereAreTooManyFields) {
+TEST(TableFieldSplitting, StopsOnceThereAreTooManyFields) {
     std::vector<std::string> fields;
     EXPECT_EQ(SplitTableFields("1\t2\t3\t4\t5\t6\t7", fields, 7), 7u);
     EXPECT_EQ(SplitTableFields("1\t2\t3\t4\t5\t6\t7\t8", fields, 7), 8u);
@@ -55,7 +55,7 @@ TEST(RuleS, StopsOnceThereAreTooManyFields) {
     EXPECT_EQ(SplitTableFields("\"1\t2\t3\t4\t5\t6\t7\t8\"", fields, 7), 1u);
 }
 
-TEST(RuleT, TrimsControlsAndBlanksAndWritesNullForNothing) {
+TEST(TableFieldWriting, TrimsControlsAndBlanksAndWritesNullForNothing) {
     EXPECT_EQ(TrimTableText(" \t\x01 a  b \r\n\x1F"), "a  b");
     EXPECT_EQ(TrimTableText("\x7F"), "\x7F");  // DEL is 127, not trimmed
     std::string out;
@@ -66,7 +66,7 @@ TEST(RuleT, TrimsControlsAndBlanksAndWritesNullForNothing) {
     EXPECT_EQ(out, "NULL");
 }
 
-TEST(RuleT, WritesFieldsAsTheyStandAndQuotesOnlyWhereRuleSNeedsIt) {
+TEST(TableFieldWriting, WritesFieldsAsTheyStandAndQuotesOnlyWhereTheReaderNeedsIt) {
     struct Case {
         std::string utf8;
         std::string written;
@@ -78,6 +78,8 @@ TEST(RuleT, WritesFieldsAsTheyStandAndQuotesOnlyWhereRuleSNeedsIt) {
         {"\"x", "\"\"\"x\""},  // a leading quote does
         {"a\tb", "\"a\tb\""},  // so does a TAB
         {"\"a\"\tb", "\"\"\"a\"\"\tb\""},
+        {"a\r\nb\nc", "a  b c"},  // a line break inside would end the line
+        {"\"a\rb", "\"\"\"a b\""},
         {" \u00B5A\u2126 ",
          "\xB5"
          "A?"},  // trimmed, Windows-1252, "?" for what it lacks
@@ -89,7 +91,7 @@ TEST(RuleT, WritesFieldsAsTheyStandAndQuotesOnlyWhereRuleSNeedsIt) {
     }
 }
 
-TEST(RuleT, EveryWrittenFieldSplitsBackToItsTrimmedText) {
+TEST(TableFieldWriting, EveryWrittenFieldSplitsBackToItsTrimmedText) {
     const std::string texts[] = {"\"",     "\"\"", "a\t\"b", "\"\t\"",
                                  "x\"\ty", "&  *", "\"a\"b", "tab\tat\tends"};
     for (const auto& text : texts) {

@@ -47,6 +47,10 @@ class TableXmlTest : public ::testing::Test {
         AddRow(log, {nullopt, "", nullopt, "<&>\"'", "&  *", "NULL", nullopt});
         AddRow(log, {"-2147483648", "a\tb\r\nc", " x ", "\xC2\xB5\xE2\x84\xA6", "\x01\x1F",
                      std::string("\0z", 2), "2147483647"});
+        // C1 controls and a character beyond 16 bits pass as they are; the
+        // non-character U+FFFE and malformed UTF-8 travel as escaped bytes.
+        AddRow(log, {"0", "\xC2\x81\xC2\x9D", "\xF0\x9F\x98\x80", "\xEF\xBF\xBE", "\xFF\xC3",
+                     "\\x41\\", "0"});
     }
     testing::TempDir dir_;
     testing::RecordingDialogs dialogs_;
@@ -61,6 +65,10 @@ TEST_F(TableXmlTest, RoundTripKeepsEveryColumnNullAndCharacter) {
     const std::string file = ReadFile(path);
     EXPECT_NE(file.find("<column name=\"DC/AC\" type=\"text\" length=\"20\"/>"), std::string::npos);
     EXPECT_NE(file.find("<column name=\"NVal\" type=\"int32\"/>"), std::string::npos);
+    EXPECT_NE(file.find("<row>1\t14:03:07\tDC\t00.123\tV\tPass\t123</row>"), std::string::npos);
+    EXPECT_NE(file.find("<row>\\N\t\t\\N\t&lt;&amp;&gt;"), std::string::npos);
+    EXPECT_NE(file.find("\ta\\tb\\r\\nc\t"), std::string::npos);
+    EXPECT_NE(file.find("\t\\x01\\x1F\t\\x00z\t"), std::string::npos);
 
     ReadingLog loaded;
     ASSERT_TRUE(SpeedButton2Click(loaded, path, dialogs_));
@@ -93,19 +101,21 @@ TEST_F(TableXmlTest, LoadingReplacesTheRowsAndTellsTheObserverOnce) {
 
 TEST_F(TableXmlTest, ReadsColumnNamesWithoutRegardToCaseAndSkipsComments) {
     const std::string path = dir_.File("t.xml");
-    WriteFile(path, Replace(Document("  <row c0=\"4\" c4=\"V\"/>\n  <?pi x?>\n  <row></row>\n",
+    WriteFile(path, Replace(Document("  <row>4\t\\N\t\\N\t\\N\tV\t\\N\t\\N</row>\n  <?pi x?>\n"
+                                     "  <!-- c --><row><![CDATA[\\N\t<a>]]>\t\\N\t\t\t\t7</row>\n",
                                      Replace(kColumns, "\"DC/AC\"", "\"dc/ac\"")),
                             "<readingLog", "<!-- saved by hand -->\n<readingLog"));
     ReadingLog log;
     ASSERT_TRUE(SpeedButton2Click(log, path, dialogs_));
-    EXPECT_EQ(RowsOf(log), (std::vector<RowTexts>{
-                               {"4", nullopt, nullopt, nullopt, "V", nullopt, nullopt},
-                               {nullopt, nullopt, nullopt, nullopt, nullopt, nullopt, nullopt}}));
+    EXPECT_EQ(RowsOf(log),
+              (std::vector<RowTexts>{{"4", nullopt, nullopt, nullopt, "V", nullopt, nullopt},
+                                     {nullopt, "<a>", nullopt, "", "", "", "7"}}));
 }
 
 TEST_F(TableXmlTest, RefusesAnythingButItsOwnLayoutAndLeavesTheLogAsItWas) {
-    const std::string row = "  <row c0=\"1\" c1=\"t\"/>\n";
+    const std::string row = "  <row>1\tt\t\\N\t\\N\t\\N\t\\N\t\\N</row>\n";
     const std::string good = Document(row);
+    const auto withRow = [&](const std::string& other) { return Replace(good, row, other); };
     struct Case {
         const char* what;
         std::string bytes;
@@ -127,27 +137,30 @@ TEST_F(TableXmlTest, RefusesAnythingButItsOwnLayoutAndLeavesTheLogAsItWas) {
         {"DTD", Replace(good, "<readingLog", "<!DOCTYPE readingLog>\n<readingLog")},
         {"entity declaration",
          Replace(Replace(good, "<readingLog", "<!DOCTYPE r [<!ENTITY e \"boom\">]>\n<readingLog"),
-                 "c1=\"t\"", "c1=\"&e;\"")},
+                 "\tt\t", "\t&e;\t")},
         {"external entity",
          Replace(good, "<readingLog",
                  "<!DOCTYPE r [<!ENTITY e SYSTEM \"file:///etc/passwd\">]>\n<readingLog")},
-        {"undeclared entity", Replace(good, "c1=\"t\"", "c1=\"&e;\"")},
+        {"undeclared entity", Replace(good, "\tt\t", "\t&e;\t")},
         {"other root",
          Replace(Replace(good, "<readingLog", "<table"), "</readingLog>", "</table>")},
         {"other version", Replace(good, "version=\"1\"", "version=\"2\"")},
-        {"number with a fraction", Replace(good, "c0=\"1\"", "c0=\"1.5\"")},
-        {"number beyond 32 bits", Replace(good, "c0=\"1\"", "c0=\"4294967296\"")},
-        {"empty number", Replace(good, "c0=\"1\"", "c0=\"\"")},
-        {"number as hex digits", Replace(good, "c0=\"1\"", "x0=\"31\"")},
-        {"odd hex text", Replace(good, "c1=\"t\"", "x1=\"7\"")},
-        {"bad hex text", Replace(good, "c1=\"t\"", "x1=\"zz\"")},
-        {"column eight", Replace(good, "c1=\"t\"", "c7=\"t\"")},
-        {"unknown attribute", Replace(good, "c1=\"t\"", "judge=\"t\"")},
-        {"a column twice", Replace(good, "c1=\"t\"", "c1=\"t\" x1=\"74\"")},
-        {"duplicate attribute", Replace(good, "c1=\"t\"", "c1=\"t\" c1=\"u\"")},
-        {"text in a row", Replace(good, "c1=\"t\"/>", "c1=\"t\">text</row>")},
-        {"element in a row", Replace(good, "c1=\"t\"/>", "c1=\"t\"><row/></row>")},
-        {"other element in rows", Replace(good, row, "  <line c0=\"1\"/>\n")},
+        {"number with a fraction", withRow("<row>1.5\tt\t\\N\t\\N\t\\N\t\\N\t\\N</row>")},
+        {"number beyond 32 bits", withRow("<row>4294967296\tt\t\\N\t\\N\t\\N\t\\N\t\\N</row>")},
+        {"empty number", withRow("<row>\tt\t\\N\t\\N\t\\N\t\\N\t\\N</row>")},
+        {"six fields", withRow("<row>1\tt\t\\N\t\\N\t\\N\t\\N</row>")},
+        {"eight fields", withRow("<row>1\tt\t\\N\t\\N\t\\N\t\\N\t\\N\t\\N</row>")},
+        {"empty row", withRow("<row/>")},
+        {"unknown escape", withRow("<row>1\t\\q\t\\N\t\\N\t\\N\t\\N\t\\N</row>")},
+        {"escape cut off", withRow("<row>1\tt\\\t\\N\t\\N\t\\N\t\\N\t\\N</row>")},
+        {"short hex escape", withRow("<row>1\t\\x4\t\\N\t\\N\t\\N\t\\N\t\\N</row>")},
+        {"bad hex escape", withRow("<row>1\t\\xZZ\t\\N\t\\N\t\\N\t\\N\t\\N</row>")},
+        {"attribute on a row", withRow("<row n=\"1\">1\tt\t\\N\t\\N\t\\N\t\\N\t\\N</row>")},
+        {"element in a row", withRow("<row>1\tt\t\\N\t\\N<b/>\t\\N\t\\N\t\\N</row>")},
+        {"other element in rows", withRow("<line>1\tt\t\\N\t\\N\t\\N\t\\N\t\\N</line>")},
+        {"text between rows", withRow(row + "stray")},
+        {"row over 64 KiB",
+         withRow("<row>1\t" + std::string(64 * 1024, 'a') + "\t\\N\t\\N\t\\N\t\\N\t\\N</row>")},
         {"second root", good + "<readingLog/>"},
     };
     for (const auto& c : cases) {

@@ -7,6 +7,7 @@
 
 #include "CliSupport.h"
 #include "Command.h"
+#include "LiveSerial.h"
 #include "LiveUsb.h"
 #include "decode/FrameDump.h"
 
@@ -16,6 +17,8 @@ namespace {
 const char* const kUsage =
     "usage: varlo-cli dump [--chunk N] [--decimal-sep C] [FILE | -]\n"
     "       varlo-cli dump --hid-reports [--decimal-sep C] [FILE | -]\n"
+    "       varlo-cli dump --port DEVICE|COMn [--count N] [--seconds S] [--capture FILE]\n"
+    "                      [--decimal-sep C]\n"
     "       varlo-cli dump --usb [--count N] [--seconds S] [--capture FILE] [--decimal-sep C]\n"
     "\n"
     "Decodes a recorded meter stream and prints one tab-separated line per\n"
@@ -26,14 +29,16 @@ const char* const kUsage =
     "  --chunk N          feed the raw serial bytes in blocks of N (default 2048)\n"
     "  --hid-reports      the input is text: one HID input report a line, its\n"
     "                     bytes as hexadecimal pairs, the report ID first\n"
-    "  --decimal-sep C    use C as the locale's decimal separator\n" VARLO_LIVE_USB_USAGE;
+    "  --decimal-sep C    use C as the locale's decimal separator\n" VARLO_LIVE_SERIAL_USAGE
+        VARLO_LIVE_USB_USAGE;
 
 struct DumpOptions {
     std::size_t chunk = 2048;
     bool hidReports = false;
     std::optional<std::string> decimalSep;
     std::string input;
-    LiveUsbOptions usb;
+    LiveSerialOptions live;
+    bool usb = false;
 };
 
 DumpOptions ParseDumpOptions(const std::vector<std::string>& args) {
@@ -52,7 +57,9 @@ DumpOptions ParseDumpOptions(const std::vector<std::string>& args) {
             if (options.decimalSep->empty()) {
                 throw UsageError("option --decimal-sep needs a character");
             }
-        } else if (TakeLiveUsbOption(arg, cursor, options.usb)) {
+        } else if (arg == "--usb") {
+            options.usb = true;
+        } else if (TakeLiveSerialOption(arg, cursor, options.live)) {
         } else if (arg.size() > 1 && arg[0] == '-') {
             throw UsageError("unknown option " + arg);
         } else if (haveInput) {
@@ -62,11 +69,43 @@ DumpOptions ParseDumpOptions(const std::vector<std::string>& args) {
             haveInput = true;
         }
     }
-    CheckLiveUsbOptions(options.usb);
-    if (options.usb.usb && (haveInput || options.hidReports)) {
-        throw UsageError("--usb reads the meter in place of an input");
+    CheckLiveSources(options.live, options.usb, haveInput || options.hidReports);
+    if (options.live.port && (haveInput || options.hidReports)) {
+        throw UsageError("--port reads the meter in place of an input");
     }
     return options;
+}
+
+// Prints each frame's line as it is decoded from the live port.
+int RunLiveDump(const DumpOptions& options) {
+    MeterPipeline pipeline(MakeLocale(options.decimalSep));
+    pipeline.assembler.SetErrorReport(
+        [](const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); });
+    std::string line;
+    pipeline.decoder.SetOnDecoded([&] {
+        line = FormatDumpLine(pipeline.decoder);
+        line += '\n';
+        std::fwrite(line.data(), 1, line.size(), stdout);
+    });
+    std::printf("%s\n", kDumpHeader);
+    std::fflush(stdout);
+    const int status = RunLiveSerial(
+        options.live, "dump",
+        [&](const std::uint8_t* data, std::size_t size) {
+            pipeline.assembler.KESTODATA(data, size);
+        },
+        [&] { return pipeline.decoder.DecodedCount(); },
+        [] {
+            // The lines of one poll go out together, as soon as it has run.
+            if (std::fflush(stdout) != 0) {
+                RequestLiveStop();
+            }
+        });
+    if (status != 0) {
+        return status;
+    }
+    std::fprintf(stderr, "%s\n", pipeline.Summary().c_str());
+    return 0;
 }
 
 // Prints each frame's line as it is decoded from the USB cable.
@@ -87,7 +126,7 @@ int RunUsbDump(const DumpOptions& options) {
     LiveUsbHooks hooks;
     hooks.framesDone = [&] { return pipeline.decoder.DecodedCount(); };
     hooks.stopNow = [&] { return outputClosed; };
-    const int status = RunLiveUsb(options.usb, "dump", pipeline.assembler, hooks);
+    const int status = RunLiveUsb(options.live, "dump", pipeline.assembler, hooks);
     if (status != 0) return status;
     std::fprintf(stderr, "%s\n", pipeline.Summary().c_str());
     return 0;
@@ -101,7 +140,10 @@ int RunDump(const std::vector<std::string>& args) {
         std::fprintf(stderr, "varlo-cli dump: %s\n\n%s", error.what(), kUsage);
         return 2;
     }
-    if (options.usb.usb) return RunUsbDump(options);
+    if (options.live.port) {
+        return RunLiveDump(options);
+    }
+    if (options.usb) return RunUsbDump(options);
     std::unique_ptr<InputFile> input;
     try {
         input = std::make_unique<InputFile>(options.input);

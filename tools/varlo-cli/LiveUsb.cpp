@@ -60,49 +60,16 @@ std::string DeviceListText(UsbDeviceList& list) {
 
 }  // namespace
 
-bool TakeLiveUsbOption(const std::string& arg, ArgCursor& cursor, LiveUsbOptions& options) {
-    if (arg == "--usb") {
-        options.usb = true;
-    } else if (arg == "--count") {
-        options.count = static_cast<std::uint64_t>(
-            ParseIntegerOption(arg, cursor.Value(arg), 1, 1'000'000'000'000LL));
-    } else if (arg == "--seconds") {
-        const double s = ParseNumberOption(arg, cursor.Value(arg));
-        if (s <= 0) throw UsageError("option --seconds: must be more than 0");
-        options.seconds = s;
-    } else if (arg == "--capture") {
-        options.capture = cursor.Value(arg);
-        if (options.capture->empty()) throw UsageError("option --capture needs a file");
-    } else {
-        return false;
+void CheckLiveSources(const LiveSerialOptions& live, bool usb, bool haveInput) {
+    if (!usb) {
+        CheckLiveSerialOptions(live);
+        return;
     }
-    return true;
+    if (live.port) throw UsageError("--usb and --port are two sources: give one");
+    if (haveInput) throw UsageError("--usb reads the meter in place of an input");
 }
 
-void CheckLiveUsbOptions(const LiveUsbOptions& options) {
-    if (options.usb) return;
-    if (options.count) throw UsageError("option --count goes with --usb");
-    if (options.seconds) throw UsageError("option --seconds goes with --usb");
-    if (options.capture) throw UsageError("option --capture goes with --usb");
-}
-
-LiveUsbOptions LiveUsbOptionsFrom(const std::vector<std::pair<std::string, std::string>>& extra) {
-    std::vector<std::string> args;
-    for (const auto& [name, value] : extra) {
-        args.push_back(name);
-        if (name != "--usb") args.push_back(value);
-    }
-    LiveUsbOptions options;
-    ArgCursor cursor(args);
-    while (!cursor.Done()) {
-        const std::string& arg = cursor.Next();
-        if (!TakeLiveUsbOption(arg, cursor, options)) throw UsageError("unknown option " + arg);
-    }
-    CheckLiveUsbOptions(options);
-    return options;
-}
-
-int RunLiveUsb(const LiveUsbOptions& options, const char* command, FrameAssembler& assembler,
+int RunLiveUsb(const LiveSerialOptions& options, const char* command, FrameAssembler& assembler,
                const LiveUsbHooks& hooks) {
     auto framesDone = [&]() -> std::uint64_t { return hooks.framesDone ? hooks.framesDone() : 0; };
     auto stopNow = [&] { return hooks.stopNow && hooks.stopNow(); };

@@ -8,6 +8,7 @@
 
 #include "CliSupport.h"
 #include "Command.h"
+#include "LiveSerial.h"
 #include "LiveUsb.h"
 #include "LogSetup.h"
 #include "SimulatedClock.h"
@@ -50,9 +51,41 @@ class ReplayClock {
     std::int64_t nextTickMs_ = 0;
 };
 
-// Records the readings of the USB cable live, on the real clock, and prints
-// the header and then each row as it is recorded.
-int RunUsbLog(const LogOptions& options, const LiveUsbOptions& usb) {
+// The live options among the parsed ones; throws UsageError when they do
+// not fit with the rest.
+bool UsbRequested(const LogOptions& options) {
+    for (const auto& extra : options.extra) {
+        if (extra.first == "--usb") return true;
+    }
+    return false;
+}
+
+LiveSerialOptions TakeLiveOptions(const LogOptions& options, const std::vector<std::string>& args) {
+    LiveSerialOptions live;
+    for (const auto& [name, value] : options.extra) {
+        const std::vector<std::string> valueArg = {value};
+        ArgCursor cursor(valueArg);
+        TakeLiveSerialOption(name, cursor, live);
+    }
+    const bool usb = UsbRequested(options);
+    CheckLiveSources(live, usb, !options.input.empty() || options.hidReports);
+    if (live.port || usb) {
+        if (!options.input.empty() || options.hidReports) {
+            throw UsageError("--port reads the meter in place of an input");
+        }
+        for (const std::string& arg : args) {
+            if (arg == "--start" || arg == "--period" || arg == "--chunk") {
+                throw UsageError("option " + arg + " is for recorded input, not " +
+                                 (usb ? "--usb" : "--port"));
+            }
+        }
+    }
+    return live;
+}
+
+// Records the USB cable on the real clock: the header first, then each row
+// as it is recorded.
+int RunUsbLog(const LogOptions& options, const LiveSerialOptions& live) {
     const std::unique_ptr<LocaleSource> locale = MakeLocale(options.decimalSep);
     SystemLocalClock clock;
     StderrDialogs dialogs;
@@ -80,20 +113,21 @@ int RunUsbLog(const LogOptions& options, const LiveUsbOptions& usb) {
         while (printed < session.log.RowCount()) AppendTableRow(session.log, printed++, rows);
         if (!rows.empty()) write(rows);
     };
-    auto lastSecond = std::chrono::steady_clock::now();
+    using Clock = std::chrono::steady_clock;
+    auto nextRecordTick = Clock::now() + std::chrono::seconds(1);
     LiveUsbHooks hooks;
     hooks.framesDone = [&] { return session.decoder.DecodedCount(); };
     hooks.stopNow = [&] { return outputClosed; };
     hooks.afterReport = printNewRows;
     hooks.onTick = [&] {
-        // The window's 1000 ms sampling timer.
-        while (std::chrono::steady_clock::now() - lastSecond >= std::chrono::seconds(1)) {
+        // The sampling countdown's 1000 ms ticks, on the same clock.
+        while (Clock::now() >= nextRecordTick) {
             session.TrecordTimer();
-            lastSecond += std::chrono::seconds(1);
+            nextRecordTick += std::chrono::seconds(1);
         }
         printNewRows();
     };
-    const int status = RunLiveUsb(usb, "log", session.assembler, hooks);
+    const int status = RunLiveUsb(live, "log", session.assembler, hooks);
     if (status != 0) return status;
     printNewRows();
     std::fprintf(stderr, "%s\n", LogSummary(session).c_str());
@@ -101,20 +135,74 @@ int RunUsbLog(const LogOptions& options, const LiveUsbOptions& usb) {
     return 0;
 }
 
-int RunLog(const std::vector<std::string>& args) {
-    LogOptions options;
-    LiveUsbOptions usb;
+// Records the live port on the real clock: the header first, then each row
+// as it is recorded, flushed after every poll.
+int RunLiveLog(const LogOptions& options, const LiveSerialOptions& live) {
+    const std::unique_ptr<LocaleSource> locale = MakeLocale(options.decimalSep);
+    SystemLocalClock clock;
+    StderrDialogs dialogs;
+    MeterSession session(*locale, clock, dialogs);
     try {
-        options = ParseLogOptions(args, {"--count", "--seconds", "--capture"}, {"--usb"});
-        usb = LiveUsbOptionsFrom(options.extra);
-        if (usb.usb && (!options.input.empty() || options.hidReports)) {
-            throw UsageError("--usb reads the meter in place of an input");
-        }
+        ApplyLogOptions(options, session);
     } catch (const UsageError& error) {
         std::fprintf(stderr, "varlo-cli log: %s\n\n%s", error.what(), kLogUsage);
         return 2;
     }
-    if (usb.usb) return RunUsbLog(options, usb);
+    session.assembler.SetErrorReport([&](const std::string& text) { dialogs.ShowError(text); });
+
+    std::string out = FormatTableHeader();
+    std::fwrite(out.data(), 1, out.size(), stdout);
+    std::fflush(stdout);
+    std::size_t printed = 0;
+    using Clock = std::chrono::steady_clock;
+    auto nextRecordTick = Clock::now() + std::chrono::seconds(1);
+    const int status = RunLiveSerial(
+        live, "log",
+        [&](const std::uint8_t* data, std::size_t size) { session.OnSerialData(data, size); },
+        [&] { return session.decoder.DecodedCount(); },
+        [&] {
+            // The sampling countdown's 1000 ms ticks, on the same clock.
+            while (Clock::now() >= nextRecordTick) {
+                session.TrecordTimer();
+                nextRecordTick += std::chrono::seconds(1);
+            }
+            if (session.log.RowCount() == printed) {
+                return;
+            }
+            out.clear();
+            for (; printed < session.log.RowCount(); ++printed) {
+                AppendTableRow(session.log, printed, out);
+            }
+            std::fwrite(out.data(), 1, out.size(), stdout);
+            if (std::fflush(stdout) != 0) {
+                RequestLiveStop();
+            }
+        });
+    if (status != 0) {
+        return status;
+    }
+    std::fprintf(stderr, "%s\n", LogSummary(session).c_str());
+    if (options.chart) {
+        std::fprintf(stderr, "%s\n", ChartSummary(session).c_str());
+    }
+    return 0;
+}
+
+int RunLog(const std::vector<std::string>& args) {
+    LogOptions options;
+    LiveSerialOptions live;
+    try {
+        options =
+            ParseLogOptions(args, {"--port", "--count", "--seconds", "--capture"}, {"--usb"});
+        live = TakeLiveOptions(options, args);
+    } catch (const UsageError& error) {
+        std::fprintf(stderr, "varlo-cli log: %s\n\n%s", error.what(), kLogUsage);
+        return 2;
+    }
+    if (live.port) {
+        return RunLiveLog(options, live);
+    }
+    if (UsbRequested(options)) return RunUsbLog(options, live);
     std::unique_ptr<InputFile> input;
     try {
         input = std::make_unique<InputFile>(options.input);

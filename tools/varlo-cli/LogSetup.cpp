@@ -1,8 +1,8 @@
 #include "LogSetup.h"
 
-#include "LiveUsb.h"
-
 #include "CliSupport.h"
+#include "LiveSerial.h"
+#include "LiveUsb.h"
 #include "common/VarloError.h"
 #include "decode/FrameDump.h"
 
@@ -32,8 +32,13 @@ const char* const kLogUsage =
     "--start (default 00:00:00), each next one --period milliseconds later (500).\n"
     "  --chart              also print the chart's state at the end\n"
     "  --hid-reports, --chunk N, --decimal-sep C   read the input as dump does\n"
-    "With --usb the meter is read live from its USB cable on the real clock, and\n"
-    "the header and then each row are printed as they are recorded:\n" VARLO_LIVE_USB_USAGE;
+    "\n"
+    "       varlo-cli log --port DEVICE|COMn [--count N] [--seconds S] [--capture FILE] ...\n"
+    "reads the meter live on the real clock and prints the header, then each row as\n"
+    "it is recorded:\n" VARLO_LIVE_SERIAL_USAGE
+    "\n"
+    "       varlo-cli log --usb [--count N] [--seconds S] [--capture FILE] ...\n"
+    "does the same with the meter's USB cable:\n" VARLO_LIVE_USB_USAGE;
 
 std::optional<std::int64_t> ParseTimeOfDayMs(const std::string& text) {
     int h = 0, m = 0, s = 0;

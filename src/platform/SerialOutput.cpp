@@ -1,0 +1,103 @@
+#include "platform/SerialOutput.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <stdlib.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "platform/TermiosMapping.h"
+
+namespace varlo {
+
+SerialOutput::~SerialOutput() {
+    ::close(fd_);
+}
+
+std::unique_ptr<SerialOutput> SerialOutput::OpenPseudoTerminal(std::string& error) {
+    const int master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    char name[128] = {};
+    if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0 ||
+        ptsname_r(master, name, sizeof name) != 0) {
+        error = std::string("cannot open a pseudo-terminal: ") + std::strerror(errno);
+        if (master >= 0) ::close(master);
+        return nullptr;
+    }
+    // The setting outlives this descriptor: it belongs to the terminal.
+    const int slave = ::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (slave >= 0) {
+        termios t{};
+        if (tcgetattr(slave, &t) == 0) {
+            MakeRawTermios(t);
+            tcsetattr(slave, TCSANOW, &t);
+        }
+        ::close(slave);
+    }
+    return std::unique_ptr<SerialOutput>(new SerialOutput(master, name, true));
+}
+
+std::unique_ptr<SerialOutput> SerialOutput::OpenDevice(const std::string& path,
+                                                       std::string& error) {
+    // Non-blocking open: a port without carrier must not hang here.
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        error = "cannot open " + path + ": " + std::strerror(errno);
+        return nullptr;
+    }
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    termios t{};
+    if (isatty(fd) && tcgetattr(fd, &t) == 0) {
+        MakeRawTermios(t);
+        tcsetattr(fd, TCSANOW, &t);
+        LineSettings line;
+        line.baudRate = 19200;
+        line.byteSize = 7;
+        line.parity = 1;
+        line.stopBits = 0;
+        line.dtrControl = DtrControl::Enabled;
+        const TermiosRequest request = MapLineSettings(line, t);
+        tcsetattr(fd, TCSANOW, &request.lineTermios);  // a pseudo-terminal keeps 8 bits
+    }
+    return std::unique_ptr<SerialOutput>(new SerialOutput(fd, path, false));
+}
+
+bool SerialOutput::waitForReader(const std::atomic<bool>& stop) const {
+    // The master reports a hang-up while no slave descriptor is open.
+    while (!stop) {
+        pollfd p{fd_, POLLOUT, 0};
+        if (::poll(&p, 1, 20) > 0 && !(p.revents & POLLHUP)) return true;
+    }
+    return false;
+}
+
+bool SerialOutput::write(const std::uint8_t* data, std::size_t size, const std::atomic<bool>& stop,
+                         std::string& error) {
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::write(fd_, data + done, size - done);
+        if (n >= 0) {
+            done += static_cast<std::size_t>(n);
+            continue;
+        }
+        if (errno == EINTR || errno == EAGAIN) {
+            if (stop) return false;
+            if (errno == EAGAIN) {
+                pollfd p{fd_, POLLOUT, 0};
+                ::poll(&p, 1, 50);
+            }
+            continue;
+        }
+        error = "writing to " + path_ + " failed: " + std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
+void SerialOutput::drain() {
+    if (!pseudoTerminal_ && isatty(fd_)) tcdrain(fd_);
+}
+
+}  // namespace varlo

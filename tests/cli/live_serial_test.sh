@@ -1,0 +1,85 @@
+# varlo-cli dump --port: the simulator on a pseudo-terminal, read live.
+source "$(dirname "$0")/lib.sh"
+
+# start_sim ARGS...: starts the simulator on a new terminal; sets SIM_PID
+# and PORT.
+start_sim() {
+  "$CLI" sim "$@" >"$WORK/sim.out" 2>"$WORK/sim.err" &
+  SIM_PID=$!
+  for _ in $(seq 100); do
+    PORT=$(head -1 "$WORK/sim.out" 2>/dev/null)
+    [[ -n "$PORT" ]] && return
+    sleep 0.05
+  done
+  fail "sim printed no terminal"
+}
+
+# The live stream decodes to the lines of the same stream from a file.
+"$CLI" sim --raw --rate 0 --count 200 --scenario random --seed 5 2>/dev/null >"$WORK/raw.bin"
+"$CLI" dump --decimal-sep . "$WORK/raw.bin" >"$WORK/expected" 2>/dev/null
+start_sim --rate line --count 200 --scenario random --seed 5
+timeout 20 "$CLI" dump --port "$PORT" --count 200 --decimal-sep . --capture "$WORK/cap.bin" \
+  >"$WORK/live" 2>"$WORK/live.err"
+equal "live dump exit status" 0 $?
+wait $SIM_PID
+same "live dump lines" "$WORK/expected" "$WORK/live"
+equal "live dump summary" "200 frames decoded, 0 rejected, 0 dropped" "$(cat "$WORK/live.err")"
+same "capture holds every received byte" "$WORK/raw.bin" "$WORK/cap.bin"
+"$CLI" dump --decimal-sep . "$WORK/cap.bin" >"$WORK/replayed" 2>/dev/null
+same "a capture dumps like the live run" "$WORK/expected" "$WORK/replayed"
+
+# A live log records the rows a replay of the same stream records; only the
+# time column differs (the real clock).
+"$CLI" log --decimal-sep . "$WORK/raw.bin" 2>/dev/null | cut -f1,3- >"$WORK/log.expected"
+start_sim --rate line --count 200 --scenario random --seed 5
+timeout 20 "$CLI" log --port "$PORT" --count 200 --decimal-sep . >"$WORK/log.live" 2>"$WORK/log.err"
+equal "live log exit status" 0 $?
+wait $SIM_PID
+cut -f1,3- "$WORK/log.live" >"$WORK/log.cut"
+same "live log rows" "$WORK/log.expected" "$WORK/log.cut"
+contains "live log summary" "200 frames decoded, 0 rejected, 0 dropped; 200 rows" "$WORK/log.err"
+checks=$((checks + 1))
+grep -qvE $'^([0-9]+\t[0-2][0-9]:[0-5][0-9]:[0-5][0-9]\t|No\t)' "$WORK/log.live" && fail "live log time column"
+"$CLI" log --port "$PORT" --start 00:00:01 >/dev/null 2>"$WORK/log.usage"
+contains "replay clock options refused live" "--start is for recorded input" "$WORK/log.usage"
+
+# COMn through VARLO_COMn; SIGTERM ends the run cleanly with the summary.
+start_sim --rate 20
+VARLO_COM3="$PORT" "$CLI" dump --port COM3 --decimal-sep . >"$WORK/term" 2>"$WORK/term.err" &
+DUMP_PID=$!
+sleep 1
+kill -TERM $DUMP_PID
+wait $DUMP_PID
+equal "SIGTERM exit status" 0 $?
+kill -TERM $SIM_PID
+wait $SIM_PID
+lines=$(($(wc -l <"$WORK/term") - 1))
+checks=$((checks + 1))
+[[ $lines -ge 10 && $lines -le 25 ]] || fail "20 frames/s for 1 s gave $lines lines"
+equal "SIGTERM summary" "$lines frames decoded, 0 rejected, 0 dropped" "$(cat "$WORK/term.err")"
+contains "sim ends on SIGTERM with its summary" "frames, corrupted 0 bytes in 0 frames" "$WORK/sim.err"
+
+# --seconds, and a closed output pipe.
+start_sim --rate 50
+start=$(date +%s%N)
+"$CLI" dump --port "$PORT" --seconds 0.5 >/dev/null 2>"$WORK/sec.err"
+took_ms=$((($(date +%s%N) - start) / 1000000))
+checks=$((checks + 1))
+[[ $took_ms -ge 450 && $took_ms -lt 3000 ]] || fail "--seconds 0.5 took $took_ms ms"
+contains "--seconds summary" "frames decoded, 0 rejected" "$WORK/sec.err"
+timeout 10 "$CLI" dump --port "$PORT" 2>"$WORK/pipe.err" | head -3 >/dev/null
+equal "closed pipe ends the run" "0" "${PIPESTATUS[0]}"
+contains "closed pipe summary" "frames decoded" "$WORK/pipe.err"
+kill -TERM $SIM_PID
+wait $SIM_PID
+
+# Ports that cannot be opened say why.
+"$CLI" dump --port /dev/varlo-absent >/dev/null 2>"$WORK/absent.err"
+equal "absent port exit status" 2 $?
+contains "absent port reason" "/dev/varlo-absent: no such device" "$WORK/absent.err"
+"$CLI" dump --port /dev/null --hid-reports >/dev/null 2>"$WORK/usage.err"
+equal "port with an input is a usage error" 2 $?
+"$CLI" dump --count 3 "$WORK/raw.bin" >/dev/null 2>"$WORK/usage2.err"
+contains "--count without --port" "--count goes with --port" "$WORK/usage2.err"
+
+finish

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "CliSupport.h"
+
+namespace varlo::cli {
+
+// The options of a live serial source: --port DEVICE|COMn, --count N,
+// --seconds S, --capture FILE.
+struct LiveSerialOptions {
+    std::optional<std::string> port;
+    std::optional<std::uint64_t> count;
+    std::optional<double> seconds;
+    std::optional<std::string> capture;
+};
+
+// Takes `arg` (and its value) when it is one of the live options.
+bool TakeLiveSerialOption(const std::string& arg, ArgCursor& cursor, LiveSerialOptions& options);
+// Refuses --count, --seconds and --capture without --port.
+void CheckLiveSerialOptions(const LiveSerialOptions& options);
+
+// The usage lines of the live options, for a command's usage text.
+#define VARLO_LIVE_SERIAL_USAGE                                                    \
+    "  --port DEVICE|COMn read the meter live from a serial device (19200 7O1,\n"  \
+    "                     polled every 50 ms) until Ctrl-C, SIGTERM or a closed\n" \
+    "                     output; COMn is VARLO_COMn or the n-th serial device\n"  \
+    "  --count N          with --port: stop after N decoded frames\n"              \
+    "  --seconds S        with --port: stop after S seconds\n"                     \
+    "  --capture FILE     with --port: also write every received byte to FILE\n"
+
+// Asks a running live source to end after the current tick (a closed
+// output, for one). Signal-safe.
+void RequestLiveStop();
+
+// Reads the port through the serial driver, polled every 50 ms on the real
+// clock, handing every block to `deliver`, until SIGINT or SIGTERM,
+// RequestLiveStop, `framesDone()` reaching --count, or --seconds;
+// `afterTick`, when given, runs after every poll (to flush what the tick
+// printed in one write). Returns 0;
+// or 2 after one line on standard error when the port or the capture file
+// cannot be opened.
+int RunLiveSerial(const LiveSerialOptions& options, const char* command,
+                  const std::function<void(const std::uint8_t*, std::size_t)>& deliver,
+                  const std::function<std::uint64_t()>& framesDone,
+                  const std::function<void()>& afterTick = nullptr);
+
+}  // namespace varlo::cli
