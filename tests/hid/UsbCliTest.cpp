@@ -141,11 +141,14 @@ TEST(UsbCli, WarnsAboutASilentCableAndAMeterThatSendsNoData) {
         return RunCli("silent", "device cable product=\"USB to Serial\"\n",
                       "dump --usb --seconds 5.6");
     });
-    auto idle = std::async(std::launch::async, [] {
-        return RunCli("idle",
-                      "device cable product=\"USB to Serial\"\n"
-                      "report cable 00 F0 00 00 00 00 00 00 00\ninterval cable 10\nrepeat cable\n",
-                      "dump --usb --seconds 5.6");
+    const char* const idleCable =
+        "device cable product=\"USB to Serial\"\n"
+        "report cable 00 F0 00 00 00 00 00 00 00\ninterval cable 10\nrepeat cable\n";
+    auto idle = std::async(std::launch::async,
+                           [&] { return RunCli("idle", idleCable, "dump --usb --seconds 5.6"); });
+    // Idle for less than five seconds: nothing to say yet.
+    auto shortIdle = std::async(std::launch::async, [&] {
+        return RunCli("shortidle", idleCable, "dump --usb --seconds 3");
     });
     const CliRun s = silent.get();
     const CliRun i = idle.get();
@@ -161,6 +164,9 @@ TEST(UsbCli, WarnsAboutASilentCableAndAMeterThatSendsNoData) {
               std::string::npos)
         << i.err;
     EXPECT_EQ(i.err.find("no reports from"), std::string::npos) << i.err;
+    const CliRun shortRun = shortIdle.get();
+    EXPECT_EQ(shortRun.status, 0);
+    EXPECT_EQ(shortRun.err, "0 frames decoded, 0 rejected, 0 dropped\n");
 }
 
 }  // namespace

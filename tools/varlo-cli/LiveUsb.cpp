@@ -123,8 +123,9 @@ int RunLiveUsb(const LiveSerialOptions& options, const char* command, FrameAssem
         return 2;
     }
 
-    auto lastReport = Clock::time_point{};
-    auto lastData = Clock::time_point{};
+    // Quiet times count from the start of reading.
+    auto lastReport = Clock::now();
+    auto lastData = lastReport;
     bool anyReport = false;
     std::uint32_t lastError = 0;
     QEventLoop loop;
@@ -212,7 +213,7 @@ int RunLiveUsb(const LiveSerialOptions& options, const char* command, FrameAssem
             }
             return;
         }
-        const auto sinceReport = now - (anyReport ? lastReport : start);
+        const auto sinceReport = now - (anyReport ? lastReport : std::max(start, lastReport));
         if (sinceReport >= quiet) {
             if (!warnedSilent) {
                 std::fprintf(
