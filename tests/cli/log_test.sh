@@ -68,6 +68,24 @@ for bad in "--hi abc" "--hi -" "--lo 1,5" "--sample -1" "--sample x" "--alarm-hi
   contains "usage error names ${bad%% *}" "${bad%% *}" "$WORK/err"
 done
 
+# -o FILE: the table goes to the file, nothing to standard output.
+"$CLI" log --decimal-sep . --start 12:00:00 --period 600 "$WORK/four" >"$WORK/stdout" 2>/dev/null
+"$CLI" log --decimal-sep . --start 12:00:00 --period 600 -o "$WORK/table.xls" "$WORK/four" >"$WORK/out" 2>"$WORK/err"
+equal "-o exit status" 0 $?
+equal "-o prints nothing" 0 "$(wc -c <"$WORK/out")"
+same "-o text table" "$WORK/stdout" "$WORK/table.xls"
+contains "-o success message" "save table to specified file: $WORK/table.xls Scuss!" "$WORK/err"
+"$CLI" log --decimal-sep . -o "$WORK/table.xml" "$WORK/four" >/dev/null 2>&1
+contains "-o .xml writes XML" "<?xml" "$WORK/table.xml"
+"$CLI" convert "$WORK/table.xml" "$WORK/back.xls" >/dev/null 2>&1
+equal "XML holds the same rows" "$(cut -f3- "$WORK/stdout")" "$(cut -f3- "$WORK/back.xls")"
+"$CLI" log --decimal-sep . -o "$WORK/table.xls.XML" "$WORK/four" >/dev/null 2>&1
+equal "only .xml gives XML" "No" "$(head -c 2 "$WORK/table.xls.XML")"
+touch "$WORK/plain"
+"$CLI" log --decimal-sep . -o "$WORK/plain/table.xls" "$WORK/four" >/dev/null 2>"$WORK/err"
+equal "-o failure exit status" 1 $?
+contains "-o failure message" "Could not save table to specified file: $WORK/plain/table.xls" "$WORK/err"
+
 # A failed judgement conversion cannot be set up from the command line; a
 # missing input is an error of its own.
 "$CLI" log "$WORK/none" >/dev/null 2>"$WORK/err"

@@ -114,13 +114,13 @@ InputFile::~InputFile() {
     }
 }
 
-void FeedRawStream(InputFile& input, std::size_t chunk, FrameAssembler& assembler,
-                   bool (*keepGoing)()) {
+void FeedRawStream(InputFile& input, std::size_t chunk,
+                   const std::function<void(const std::uint8_t*, std::size_t)>& deliver) {
     std::vector<std::uint8_t> block(chunk);
-    while (keepGoing == nullptr || keepGoing()) {
+    for (;;) {
         const std::size_t got = std::fread(block.data(), 1, block.size(), input.Handle());
         if (got > 0) {
-            assembler.KESTODATA(block.data(), got);
+            deliver(block.data(), got);
         }
         if (got < block.size()) {
             if (std::ferror(input.Handle())) {

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -97,10 +98,9 @@ class InputFile {
     bool owned_ = false;
 };
 
-// Feeds a raw serial byte stream to the assembler in blocks of `chunk`
-// bytes. `perBlock`, when given, runs after each block.
-void FeedRawStream(InputFile& input, std::size_t chunk, FrameAssembler& assembler,
-                   bool (*keepGoing)() = nullptr);
+// Feeds a raw serial byte stream to `deliver` in blocks of `chunk` bytes.
+void FeedRawStream(InputFile& input, std::size_t chunk,
+                   const std::function<void(const std::uint8_t*, std::size_t)>& deliver);
 
 // One HID input report in its text form: hexadecimal bytes separated by
 // blanks, the first the report ID.

@@ -166,7 +166,9 @@ int RunDump(const std::vector<std::string>& args) {
         if (options.hidReports) {
             FeedHidReportText(*input, pipeline.assembler);
         } else {
-            FeedRawStream(*input, options.chunk, pipeline.assembler);
+            FeedRawStream(*input, options.chunk, [&](const std::uint8_t* data, std::size_t size) {
+                pipeline.assembler.KESTODATA(data, size);
+            });
         }
     } catch (const InputError& error) {
         std::fflush(stdout);

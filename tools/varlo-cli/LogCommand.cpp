@@ -14,6 +14,7 @@
 #include "SimulatedClock.h"
 #include "common/VarloError.h"
 #include "recording/LocalClock.h"
+#include "recording/TableFiles.h"
 #include "recording/TableTextFormat.h"
 
 namespace varlo::cli {
@@ -83,126 +84,131 @@ LiveSerialOptions TakeLiveOptions(const LogOptions& options, const std::vector<s
     return live;
 }
 
-// Records the USB cable on the real clock: the header first, then each row
-// as it is recorded.
-int RunUsbLog(const LogOptions& options, const LiveSerialOptions& live) {
-    const std::unique_ptr<LocaleSource> locale = MakeLocale(options.decimalSep);
-    SystemLocalClock clock;
-    StderrDialogs dialogs;
-    MeterSession session(*locale, clock, dialogs);
-    try {
-        ApplyLogOptions(options, session);
-    } catch (const UsageError& error) {
-        std::fprintf(stderr, "varlo-cli log: %s\n\n%s", error.what(), kLogUsage);
-        return 2;
-    }
-    session.assembler.SetErrorReport([&](const std::string& text) { dialogs.ShowError(text); });
+// One run of the command: the session as the options set it up, and where
+// the rows go (standard output as they come, or a table file at the end).
+class LogRun {
+  public:
+    LogRun(const LogOptions& options, const LocalClock& clock)
+        : options_(options),
+          locale_(MakeLocale(options.decimalSep)),
+          session(*locale_, clock, dialogs) {}
 
-    bool outputClosed = false;
-    auto write = [&](const std::string& text) {
-        std::fwrite(text.data(), 1, text.size(), stdout);
-        if (std::fflush(stdout) != 0) outputClosed = true;
-    };
-    write(FormatTableHeader());
-    std::size_t printed = 0;
-    auto printNewRows = [&] {
-        // A new record (New on a change of mode) empties the log: its rows
-        // are printed from the first again.
-        if (session.log.RowCount() < printed) printed = 0;
-        std::string rows;
-        while (printed < session.log.RowCount()) AppendTableRow(session.log, printed++, rows);
-        if (!rows.empty()) write(rows);
-    };
-    using Clock = std::chrono::steady_clock;
-    auto nextRecordTick = Clock::now() + std::chrono::seconds(1);
-    LiveUsbHooks hooks;
-    hooks.framesDone = [&] { return session.decoder.DecodedCount(); };
-    hooks.stopNow = [&] { return outputClosed; };
-    hooks.afterReport = printNewRows;
-    hooks.onTick = [&] {
-        // The sampling countdown's 1000 ms ticks, on the same clock.
-        while (Clock::now() >= nextRecordTick) {
-            session.TrecordTimer();
-            nextRecordTick += std::chrono::seconds(1);
+    // Sets the controls; false (with the usage shown) when an option's value
+    // would be refused.
+    bool Setup() {
+        try {
+            ApplyLogOptions(options_, session);
+        } catch (const UsageError& error) {
+            std::fprintf(stderr, "varlo-cli log: %s\n\n%s", error.what(), kLogUsage);
+            return false;
         }
-        printNewRows();
-    };
-    const int status = RunLiveUsb(live, "log", session.assembler, hooks);
-    if (status != 0) return status;
-    printNewRows();
-    std::fprintf(stderr, "%s\n", LogSummary(session).c_str());
-    if (options.chart) std::fprintf(stderr, "%s\n", ChartSummary(session).c_str());
-    return 0;
-}
-
-// Records the live port on the real clock: the header first, then each row
-// as it is recorded, flushed after every poll.
-int RunLiveLog(const LogOptions& options, const LiveSerialOptions& live) {
-    const std::unique_ptr<LocaleSource> locale = MakeLocale(options.decimalSep);
-    SystemLocalClock clock;
-    StderrDialogs dialogs;
-    MeterSession session(*locale, clock, dialogs);
-    try {
-        ApplyLogOptions(options, session);
-    } catch (const UsageError& error) {
-        std::fprintf(stderr, "varlo-cli log: %s\n\n%s", error.what(), kLogUsage);
-        return 2;
+        session.assembler.SetErrorReport(
+            [this](const std::string& text) { dialogs.ShowError(text); });
+        return true;
     }
-    session.assembler.SetErrorReport([&](const std::string& text) { dialogs.ShowError(text); });
 
-    std::string out = FormatTableHeader();
-    std::fwrite(out.data(), 1, out.size(), stdout);
-    std::fflush(stdout);
-    std::size_t printed = 0;
-    using Clock = std::chrono::steady_clock;
-    auto nextRecordTick = Clock::now() + std::chrono::seconds(1);
-    const int status = RunLiveSerial(
-        live, "log",
-        [&](const std::uint8_t* data, std::size_t size) { session.OnSerialData(data, size); },
-        [&] { return session.decoder.DecodedCount(); },
-        [&] {
-            // The sampling countdown's 1000 ms ticks, on the same clock.
-            while (Clock::now() >= nextRecordTick) {
-                session.TrecordTimer();
-                nextRecordTick += std::chrono::seconds(1);
+    // Live runs show the header at once and each row as it is recorded.
+    void PrintHeader() {
+        if (!options_.output) Write(FormatTableHeader());
+    }
+    void PrintNewRows() {
+        if (options_.output) return;
+        if (session.log.RowCount() < printed_) printed_ = 0;  // the log was cleared
+        std::string rows;
+        while (printed_ < session.log.RowCount()) AppendTableRow(session.log, printed_++, rows);
+        if (!rows.empty()) Write(rows);
+    }
+    bool OutputClosed() const { return outputClosed_; }
+
+    // Writes what is left, the table file and the summary lines.
+    int Finish(int status) {
+        if (options_.output) {
+            if (!SaveTableByExtension(session.log, *options_.output, dialogs) && status == 0) {
+                status = 1;
             }
-            if (session.log.RowCount() == printed) {
-                return;
-            }
-            out.clear();
-            for (; printed < session.log.RowCount(); ++printed) {
-                AppendTableRow(session.log, printed, out);
-            }
-            std::fwrite(out.data(), 1, out.size(), stdout);
-            if (std::fflush(stdout) != 0) {
-                RequestLiveStop();
-            }
-        });
-    if (status != 0) {
+        } else {
+            PrintNewRows();
+        }
+        std::fprintf(stderr, "%s\n", LogSummary(session).c_str());
+        if (options_.chart) std::fprintf(stderr, "%s\n", ChartSummary(session).c_str());
         return status;
     }
-    std::fprintf(stderr, "%s\n", LogSummary(session).c_str());
-    if (options.chart) {
-        std::fprintf(stderr, "%s\n", ChartSummary(session).c_str());
+
+  private:
+    void Write(const std::string& text) {
+        std::fwrite(text.data(), 1, text.size(), stdout);
+        if (std::fflush(stdout) != 0) outputClosed_ = true;
     }
-    return 0;
+
+    const LogOptions& options_;
+    std::unique_ptr<LocaleSource> locale_;
+    std::size_t printed_ = 0;
+    bool outputClosed_ = false;
+
+  public:
+    StderrDialogs dialogs;
+    MeterSession session;
+};
+
+// Runs the sampling countdown's 1000 ms ticks on the real clock.
+class RecordTicks {
+  public:
+    explicit RecordTicks(MeterSession& session) : session_(session) {}
+    void Catch() {
+        while (Clock::now() >= next_) {
+            session_.TrecordTimer();
+            next_ += std::chrono::seconds(1);
+        }
+    }
+
+  private:
+    using Clock = std::chrono::steady_clock;
+    MeterSession& session_;
+    Clock::time_point next_ = Clock::now() + std::chrono::seconds(1);
+};
+
+// Records the USB cable on the real clock.
+int RunUsbLog(const LogOptions& options, const LiveSerialOptions& live) {
+    SystemLocalClock clock;
+    LogRun run(options, clock);
+    if (!run.Setup()) return 2;
+    run.PrintHeader();
+    RecordTicks ticks(run.session);
+    LiveUsbHooks hooks;
+    hooks.framesDone = [&] { return run.session.decoder.DecodedCount(); };
+    hooks.stopNow = [&] { return run.OutputClosed(); };
+    hooks.afterReport = [&] { run.PrintNewRows(); };
+    hooks.onTick = [&] {
+        ticks.Catch();
+        run.PrintNewRows();
+    };
+    const int status = RunLiveUsb(live, "log", run.session.assembler, hooks);
+    if (status != 0) return status;
+    return run.Finish(0);
 }
 
-int RunLog(const std::vector<std::string>& args) {
-    LogOptions options;
-    LiveSerialOptions live;
-    try {
-        options =
-            ParseLogOptions(args, {"--port", "--count", "--seconds", "--capture"}, {"--usb"});
-        live = TakeLiveOptions(options, args);
-    } catch (const UsageError& error) {
-        std::fprintf(stderr, "varlo-cli log: %s\n\n%s", error.what(), kLogUsage);
-        return 2;
-    }
-    if (live.port) {
-        return RunLiveLog(options, live);
-    }
-    if (UsbRequested(options)) return RunUsbLog(options, live);
+// Records the live port on the real clock, rows flushed after every poll.
+int RunLiveLog(const LogOptions& options, const LiveSerialOptions& live) {
+    SystemLocalClock clock;
+    LogRun run(options, clock);
+    if (!run.Setup()) return 2;
+    run.PrintHeader();
+    RecordTicks ticks(run.session);
+    const int status = RunLiveSerial(
+        live, "log",
+        [&](const std::uint8_t* data, std::size_t size) { run.session.OnSerialData(data, size); },
+        [&] { return run.session.decoder.DecodedCount(); },
+        [&] {
+            ticks.Catch();
+            run.PrintNewRows();
+            if (run.OutputClosed()) RequestLiveStop();
+        });
+    if (status != 0) return status;
+    return run.Finish(0);
+}
+
+// Replays a recorded stream on the simulated clock.
+int RunReplayLog(const LogOptions& options) {
     std::unique_ptr<InputFile> input;
     try {
         input = std::make_unique<InputFile>(options.input);
@@ -210,18 +216,10 @@ int RunLog(const std::vector<std::string>& args) {
         std::fprintf(stderr, "%s\n", error.what());
         return 2;
     }
-
-    const std::unique_ptr<LocaleSource> locale = MakeLocale(options.decimalSep);
     SimulatedClock clock;
-    StderrDialogs dialogs;
-    MeterSession session(*locale, clock, dialogs);
-    try {
-        ApplyLogOptions(options, session);
-    } catch (const UsageError& error) {
-        std::fprintf(stderr, "varlo-cli log: %s\n\n%s", error.what(), kLogUsage);
-        return 2;
-    }
-    session.assembler.SetErrorReport([&](const std::string& text) { dialogs.ShowError(text); });
+    LogRun run(options, clock);
+    if (!run.Setup()) return 2;
+    MeterSession& session = run.session;
     ReplayClock replay(clock, options.startMs, options.periodMs);
     session.assembler.SetOnFrameCompleted(
         [&] { replay.NextFrame([&] { session.TrecordTimer(); }); });
@@ -231,36 +229,31 @@ int RunLog(const std::vector<std::string>& args) {
         if (options.hidReports) {
             FeedHidReportText(*input, session.assembler);
         } else {
-            std::vector<std::uint8_t> block(options.chunk);
-            for (;;) {
-                const std::size_t got = std::fread(block.data(), 1, block.size(), input->Handle());
-                if (got > 0) {
-                    session.OnSerialData(block.data(), got);
-                }
-                if (got < block.size()) {
-                    if (std::ferror(input->Handle())) {
-                        throw InputError(input->Name() + ": read error");
-                    }
-                    break;
-                }
-            }
+            FeedRawStream(*input, options.chunk, [&](const std::uint8_t* data, std::size_t size) {
+                session.OnSerialData(data, size);
+            });
         }
     } catch (const InputError& error) {
         std::fprintf(stderr, "%s\n", error.what());
         status = 2;
     }
+    run.PrintHeader();
+    return run.Finish(status);
+}
 
-    std::string out = FormatTableHeader();
-    for (std::size_t row = 0; row < session.log.RowCount(); ++row) {
-        AppendTableRow(session.log, row, out);
+int RunLog(const std::vector<std::string>& args) {
+    LogOptions options;
+    LiveSerialOptions live;
+    try {
+        options = ParseLogOptions(args, {"--port", "--count", "--seconds", "--capture"}, {"--usb"});
+        live = TakeLiveOptions(options, args);
+    } catch (const UsageError& error) {
+        std::fprintf(stderr, "varlo-cli log: %s\n\n%s", error.what(), kLogUsage);
+        return 2;
     }
-    std::fwrite(out.data(), 1, out.size(), stdout);
-    std::fflush(stdout);
-    std::fprintf(stderr, "%s\n", LogSummary(session).c_str());
-    if (options.chart) {
-        std::fprintf(stderr, "%s\n", ChartSummary(session).c_str());
-    }
-    return status;
+    if (live.port) return RunLiveLog(options, live);
+    if (UsbRequested(options)) return RunUsbLog(options, live);
+    return RunReplayLog(options);
 }
 
 const CommandRegistration kRegistration({"log", "record a meter stream into the reading log",

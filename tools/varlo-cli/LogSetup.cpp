@@ -14,7 +14,7 @@ const char* const kLogUsage =
     "              [--limit 1000|5000|10000|50000|100000|limitless] [--hi TEXT] [--lo TEXT]\n"
     "              [--alarm-high N] [--alarm-low N] [--no-continue] [--fill|--line]\n"
     "              [--recall HH:MM:SS --interval SECONDS] [--start HH:MM:SS] [--period MS] "
-    "[--chart] [FILE | -]\n"
+    "[--chart] [-o FILE] [FILE | -]\n"
     "\n"
     "Records a meter stream into the reading log by the window's rules and prints\n"
     "the log as the tab-separated table text. The options stand for the window's\n"
@@ -31,6 +31,8 @@ const char* const kLogUsage =
     "A file or standard input is replayed on a simulated clock: the first frame at\n"
     "--start (default 00:00:00), each next one --period milliseconds later (500).\n"
     "  --chart              also print the chart's state at the end\n"
+    "  -o FILE              write the log to FILE when the run ends, nothing to standard\n"
+    "                       output: exactly \".xml\" gives XML, anything else the table text\n"
     "  --hid-reports, --chunk N, --decimal-sep C   read the input as dump does\n"
     "\n"
     "       varlo-cli log --port DEVICE|COMn [--count N] [--seconds S] [--capture FILE] ...\n"
@@ -122,6 +124,11 @@ LogOptions ParseLogOptions(const std::vector<std::string>& args,
             options.periodMs = ParseIntegerOption(arg, cursor.Value(arg), 0, 86400000);
         } else if (arg == "--chart") {
             options.chart = true;
+        } else if (arg == "-o") {
+            options.output = cursor.Value(arg);
+            if (options.output->empty()) {
+                throw UsageError("option -o needs a file");
+            }
         } else if (contains(extraValued, arg)) {
             options.extra.emplace_back(arg, cursor.Value(arg));
         } else if (contains(extraFlags, arg)) {

@@ -29,6 +29,8 @@ struct LogOptions {
     std::int64_t startMs = 0;
     std::int64_t periodMs = 500;
     bool chart = false;
+    // -o FILE: the log goes to FILE at the end, nothing to standard output.
+    std::optional<std::string> output;
     std::string input;
     // Options this build knows beyond the replay ones, kept for the sources
     // that read them (name, value).
