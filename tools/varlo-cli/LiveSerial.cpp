@@ -53,9 +53,9 @@ bool TakeLiveSerialOption(const std::string& arg, ArgCursor& cursor, LiveSerialO
 
 void CheckLiveSerialOptions(const LiveSerialOptions& options) {
     if (options.port) return;
-    if (options.count) throw UsageError("option --count goes with --port");
-    if (options.seconds) throw UsageError("option --seconds goes with --port");
-    if (options.capture) throw UsageError("option --capture goes with --port");
+    if (options.count) throw UsageError("option --count goes with --port or --usb");
+    if (options.seconds) throw UsageError("option --seconds goes with --port or --usb");
+    if (options.capture) throw UsageError("option --capture goes with --port or --usb");
 }
 
 int RunLiveSerial(const LiveSerialOptions& options, const char* command,
