@@ -38,6 +38,8 @@ int Cp1252Byte(char32_t cp) {
     return -1;
 }
 
+}  // namespace
+
 // Decodes one UTF-8 sequence at text[pos]; returns its length, or 0 when the
 // bytes there are not a well-formed sequence.
 std::size_t DecodeUtf8(std::string_view text, std::size_t pos, char32_t& cp) {
@@ -62,8 +64,6 @@ std::size_t DecodeUtf8(std::string_view text, std::size_t pos, char32_t& cp) {
     if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
     return length;
 }
-
-}  // namespace
 
 void AppendCp1252AsUtf8(std::string_view cp1252, std::string& out) {
     for (const char c : cp1252) {

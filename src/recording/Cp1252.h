@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -20,6 +21,10 @@ void AppendCp1252AsUtf8(std::string_view cp1252, std::string& out);
 void AppendUtf8AsCp1252(std::string_view utf8, std::string& out);
 
 std::string Cp1252ToUtf8(std::string_view cp1252);
+
+// Decodes one UTF-8 sequence at text[pos] into `cp`; returns its length, or
+// 0 when the bytes there are not a well-formed sequence.
+std::size_t DecodeUtf8(std::string_view text, std::size_t pos, char32_t& cp);
 std::string Utf8ToCp1252(std::string_view utf8);
 
 }  // namespace varlo

@@ -4,6 +4,7 @@
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 
+#include "recording/Cp1252.h"
 #include "recording/ReadingLog.h"
 #include "recording/SafeFileWriter.h"
 #include "recording/TableText.h"
@@ -30,30 +31,9 @@ constexpr qsizetype kFlushChars = 512 * 1024;
 // The length of the well-formed UTF-8 sequence at text[pos] that XML can
 // carry, or 0.
 std::size_t XmlCharLength(std::string_view text, std::size_t pos) {
-    const auto b0 = static_cast<unsigned char>(text[pos]);
-    std::size_t length;
-    char32_t cp;
-    char32_t min;
-    if (b0 >= 0xC2 && b0 <= 0xDF) {
-        length = 2, cp = b0 & 0x1F, min = 0x80;
-    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
-        length = 3, cp = b0 & 0x0F, min = 0x800;
-    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
-        length = 4, cp = b0 & 0x07, min = 0x10000;
-    } else {
-        return 0;
-    }
-    if (pos + length > text.size()) return 0;
-    for (std::size_t i = 1; i < length; ++i) {
-        const auto b = static_cast<unsigned char>(text[pos + i]);
-        if ((b & 0xC0) != 0x80) return 0;
-        cp = (cp << 6) | (b & 0x3F);
-    }
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF) || cp == 0xFFFE ||
-        cp == 0xFFFF) {
-        return 0;
-    }
-    return length;
+    char32_t cp = 0;
+    const std::size_t length = DecodeUtf8(text, pos, cp);
+    return length == 0 || cp == 0xFFFE || cp == 0xFFFF ? 0 : length;
 }
 
 void AppendHexByte(unsigned char b, std::string& out) {

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "decode/FrameDump.h"
 #include "platform/SystemLocale.h"
 
 namespace varlo::cli {
@@ -68,6 +69,19 @@ MeterPipeline::MeterPipeline(std::unique_ptr<LocaleSource> localeSource)
     decoder.SetFullScale(range.FullScale);
     decoder.SetBarFull(range.BarFull);
     decoder.Panel().SetBarMax(range.BarMax);
+}
+
+void MeterPipeline::PrintDecodedFrames(bool flushEachLine) {
+    assembler.SetErrorReport(
+        [](const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); });
+    decoder.SetOnDecoded([this, flushEachLine] {
+        line_ = FormatDumpLine(decoder);
+        line_ += '\n';
+        std::fwrite(line_.data(), 1, line_.size(), stdout);
+        if (flushEachLine && std::fflush(stdout) != 0) {
+            outputClosed_ = true;
+        }
+    });
 }
 
 std::string MeterPipeline::Summary() const {

@@ -66,6 +66,16 @@ struct MeterPipeline {
 
     // "N frames decoded, M rejected, K dropped"
     std::string Summary() const;
+
+    // From now on each decoded frame's dump line goes to standard output
+    // (flushed at once when asked) and each failure to standard error.
+    void PrintDecodedFrames(bool flushEachLine = false);
+    // A flushed write failed: the reader of standard output has gone.
+    bool OutputClosed() const { return outputClosed_; }
+
+  private:
+    std::string line_;
+    bool outputClosed_ = false;
 };
 
 // The messages the window would show, as lines on standard error. A

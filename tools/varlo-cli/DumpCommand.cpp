@@ -79,14 +79,7 @@ DumpOptions ParseDumpOptions(const std::vector<std::string>& args) {
 // Prints each frame's line as it is decoded from the live port.
 int RunLiveDump(const DumpOptions& options) {
     MeterPipeline pipeline(MakeLocale(options.decimalSep));
-    pipeline.assembler.SetErrorReport(
-        [](const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); });
-    std::string line;
-    pipeline.decoder.SetOnDecoded([&] {
-        line = FormatDumpLine(pipeline.decoder);
-        line += '\n';
-        std::fwrite(line.data(), 1, line.size(), stdout);
-    });
+    pipeline.PrintDecodedFrames();
     std::printf("%s\n", kDumpHeader);
     std::fflush(stdout);
     const int status = RunLiveSerial(
@@ -111,21 +104,12 @@ int RunLiveDump(const DumpOptions& options) {
 // Prints each frame's line as it is decoded from the USB cable.
 int RunUsbDump(const DumpOptions& options) {
     MeterPipeline pipeline(MakeLocale(options.decimalSep));
-    pipeline.assembler.SetErrorReport(
-        [](const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); });
-    std::string line;
-    bool outputClosed = false;
-    pipeline.decoder.SetOnDecoded([&] {
-        line = FormatDumpLine(pipeline.decoder);
-        line += '\n';
-        std::fwrite(line.data(), 1, line.size(), stdout);
-        if (std::fflush(stdout) != 0) outputClosed = true;
-    });
+    pipeline.PrintDecodedFrames(true);
     std::printf("%s\n", kDumpHeader);
     std::fflush(stdout);
     LiveUsbHooks hooks;
     hooks.framesDone = [&] { return pipeline.decoder.DecodedCount(); };
-    hooks.stopNow = [&] { return outputClosed; };
+    hooks.stopNow = [&] { return pipeline.OutputClosed(); };
     const int status = RunLiveUsb(options.live, "dump", pipeline.assembler, hooks);
     if (status != 0) return status;
     std::fprintf(stderr, "%s\n", pipeline.Summary().c_str());
@@ -152,14 +136,7 @@ int RunDump(const std::vector<std::string>& args) {
         return 2;
     }
     MeterPipeline pipeline(MakeLocale(options.decimalSep));
-    pipeline.assembler.SetErrorReport(
-        [](const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); });
-    std::string line;
-    pipeline.decoder.SetOnDecoded([&] {
-        line = FormatDumpLine(pipeline.decoder);
-        line += '\n';
-        std::fwrite(line.data(), 1, line.size(), stdout);
-    });
+    pipeline.PrintDecodedFrames();
     int status = 0;
     try {
         std::printf("%s\n", kDumpHeader);
