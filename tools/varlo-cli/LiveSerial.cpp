@@ -1,7 +1,5 @@
 #include "LiveSerial.h"
 
-#include <signal.h>
-
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -9,6 +7,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "StopSignals.h"
 #include "links/ComDrv32.h"
 #include "platform/LinuxSerialPort.h"
 #include "platform/PortNames.h"
@@ -17,19 +16,9 @@ namespace varlo::cli {
 
 namespace {
 
-std::atomic<bool> stopRequested{false};
-
-void OnStopSignal(int) {
-    stopRequested = true;
-}
-
 using Clock = std::chrono::steady_clock;
 
 }  // namespace
-
-void RequestLiveStop() {
-    stopRequested = true;
-}
 
 bool TakeLiveSerialOption(const std::string& arg, ArgCursor& cursor, LiveSerialOptions& options) {
     if (arg == "--port") {
@@ -115,17 +104,7 @@ int RunLiveSerial(const LiveSerialOptions& options, const char* command,
         return 2;
     }
 
-    struct sigaction action {};
-    action.sa_handler = OnStopSignal;
-    sigemptyset(&action.sa_mask);
-    struct sigaction oldInt {
-    }, oldTerm{}, oldPipe{};
-    sigaction(SIGINT, &action, &oldInt);
-    sigaction(SIGTERM, &action, &oldTerm);
-    struct sigaction ignore {};
-    ignore.sa_handler = SIG_IGN;
-    sigaction(SIGPIPE, &ignore, &oldPipe);  // a closed output shows as a failed write
-    stopRequested = false;
+    StopSignals stopSignals;
 
     const auto start = Clock::now();
     const auto end = options.seconds ? start + std::chrono::duration_cast<Clock::duration>(
@@ -134,7 +113,7 @@ int RunLiveSerial(const LiveSerialOptions& options, const char* command,
     const auto period = std::chrono::milliseconds(driver.ComPortPollingDelay());
     auto next = start + period;
     auto done = [&] {
-        return stopRequested || (options.count && framesDone() >= *options.count) ||
+        return StopSignals::Requested() || (options.count && framesDone() >= *options.count) ||
                Clock::now() >= end;
     };
     while (!done()) {
@@ -145,7 +124,7 @@ int RunLiveSerial(const LiveSerialOptions& options, const char* command,
             std::chrono::duration_cast<std::chrono::nanoseconds>(wake.time_since_epoch()).count();
         timespec at{static_cast<time_t>(ns / 1'000'000'000), static_cast<long>(ns % 1'000'000'000)};
         clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &at, nullptr);
-        if (stopRequested || Clock::now() >= end) break;
+        if (StopSignals::Requested() || Clock::now() >= end) break;
         poll.tick();
         if (afterTick) afterTick();
         // Ticks that fall due while a tick runs are merged, not queued.
@@ -154,9 +133,6 @@ int RunLiveSerial(const LiveSerialOptions& options, const char* command,
     }
     driver.Disconnect();
     if (capture != nullptr) std::fclose(capture);
-    sigaction(SIGINT, &oldInt, nullptr);
-    sigaction(SIGTERM, &oldTerm, nullptr);
-    sigaction(SIGPIPE, &oldPipe, nullptr);
     return 0;
 }
 

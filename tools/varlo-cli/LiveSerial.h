@@ -7,6 +7,7 @@
 #include <string>
 
 #include "CliSupport.h"
+#include "StopSignals.h"
 
 namespace varlo::cli {
 
@@ -32,10 +33,6 @@ void CheckLiveSerialOptions(const LiveSerialOptions& options);
     "  --count N          with --port: stop after N decoded frames\n"              \
     "  --seconds S        with --port: stop after S seconds\n"                     \
     "  --capture FILE     with --port: also write every received byte to FILE\n"
-
-// Asks a running live source to end after the current tick (a closed
-// output, for one). Signal-safe.
-void RequestLiveStop();
 
 // Reads the port through the serial driver, polled every 50 ms on the real
 // clock, handing every block to `deliver`, until SIGINT or SIGTERM,

@@ -1,7 +1,5 @@
 #include "LiveUsb.h"
 
-#include <signal.h>
-
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QTimer>
@@ -14,18 +12,13 @@
 #include <memory>
 #include <optional>
 
+#include "StopSignals.h"
 #include "common/VarloError.h"
 #include "links/JvHidControllerClass.h"
 #include "links/UsbDeviceList.h"
 
 namespace varlo::cli {
 namespace {
-
-std::atomic<bool> usbStopRequested{false};
-
-void OnUsbStopSignal(int) {
-    usbStopRequested = true;
-}
 
 using Clock = std::chrono::steady_clock;
 
@@ -169,17 +162,7 @@ int RunLiveUsb(const LiveSerialOptions& options, const char* command, FrameAssem
     };
     connect();
 
-    struct sigaction action {};
-    action.sa_handler = OnUsbStopSignal;
-    sigemptyset(&action.sa_mask);
-    struct sigaction oldInt {
-    }, oldTerm{}, oldPipe{};
-    sigaction(SIGINT, &action, &oldInt);
-    sigaction(SIGTERM, &action, &oldTerm);
-    struct sigaction ignore {};
-    ignore.sa_handler = SIG_IGN;
-    sigaction(SIGPIPE, &ignore, &oldPipe);
-    usbStopRequested = false;
+    StopSignals stopSignals;
 
     const auto start = Clock::now();
     const auto end = options.seconds ? start + std::chrono::duration_cast<Clock::duration>(
@@ -192,8 +175,8 @@ int RunLiveUsb(const LiveSerialOptions& options, const char* command, FrameAssem
     QObject::connect(&tick, &QTimer::timeout, [&] {
         if (hooks.onTick) hooks.onTick();
         const auto now = Clock::now();
-        if (usbStopRequested || stopNow() || (options.count && framesDone() >= *options.count) ||
-            now >= end) {
+        if (StopSignals::Requested() || stopNow() ||
+            (options.count && framesDone() >= *options.count) || now >= end) {
             loop.quit();
             return;
         }
@@ -244,9 +227,6 @@ int RunLiveUsb(const LiveSerialOptions& options, const char* command, FrameAssem
     if (!finished) loop.exec();
 
     if (TJvHidDevice* device = list.CurrentHidDevice()) device->SetOnData(nullptr);
-    sigaction(SIGINT, &oldInt, nullptr);
-    sigaction(SIGTERM, &oldTerm, nullptr);
-    sigaction(SIGPIPE, &oldPipe, nullptr);
     return 0;
 }
 

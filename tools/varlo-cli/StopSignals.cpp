@@ -1,0 +1,42 @@
+#include "StopSignals.h"
+
+#include <atomic>
+
+namespace varlo::cli {
+
+namespace {
+std::atomic<bool> stopRequested{false};
+
+void OnStopSignal(int) {
+    stopRequested = true;
+}
+}  // namespace
+
+StopSignals::StopSignals() {
+    struct sigaction action {};
+    action.sa_handler = OnStopSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, &oldInt_);
+    sigaction(SIGTERM, &action, &oldTerm_);
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    sigaction(SIGPIPE, &ignore, &oldPipe_);
+    stopRequested = false;
+}
+
+StopSignals::~StopSignals() {
+    sigaction(SIGINT, &oldInt_, nullptr);
+    sigaction(SIGTERM, &oldTerm_, nullptr);
+    sigaction(SIGPIPE, &oldPipe_, nullptr);
+}
+
+bool StopSignals::Requested() {
+    return stopRequested;
+}
+
+void RequestLiveStop() {
+    stopRequested = true;
+}
+
+}  // namespace varlo::cli
