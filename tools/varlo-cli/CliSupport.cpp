@@ -17,6 +17,23 @@ const std::string& ArgCursor::Value(const std::string& option) {
     return Next();
 }
 
+bool TakeReadOption(const std::string& arg, ArgCursor& cursor, ReadOptions& options) {
+    if (arg == "--chunk") {
+        options.chunk =
+            static_cast<std::size_t>(ParseIntegerOption(arg, cursor.Value(arg), 1, 1 << 24));
+    } else if (arg == "--hid-reports") {
+        options.hidReports = true;
+    } else if (arg == "--decimal-sep") {
+        options.decimalSep = cursor.Value(arg);
+        if (options.decimalSep->empty()) {
+            throw UsageError("option --decimal-sep needs a character");
+        }
+    } else {
+        return false;
+    }
+    return true;
+}
+
 long long ParseIntegerOption(const std::string& option, const std::string& text, long long min,
                              long long max) {
     long long value = 0;

@@ -44,6 +44,16 @@ class ArgCursor {
     std::size_t index_ = 0;
 };
 
+// How a recorded input is read (dump and log): --chunk N, --hid-reports,
+// --decimal-sep C.
+struct ReadOptions {
+    std::size_t chunk = 2048;
+    bool hidReports = false;
+    std::optional<std::string> decimalSep;
+};
+// Takes `arg` (and its value) when it is one of the read options.
+bool TakeReadOption(const std::string& arg, ArgCursor& cursor, ReadOptions& options);
+
 long long ParseIntegerOption(const std::string& option, const std::string& text, long long min,
                              long long max);
 double ParseNumberOption(const std::string& option, const std::string& text);

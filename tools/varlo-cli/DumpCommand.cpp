@@ -32,10 +32,7 @@ const char* const kUsage =
     "  --decimal-sep C    use C as the locale's decimal separator\n" VARLO_LIVE_SERIAL_USAGE
         VARLO_LIVE_USB_USAGE;
 
-struct DumpOptions {
-    std::size_t chunk = 2048;
-    bool hidReports = false;
-    std::optional<std::string> decimalSep;
+struct DumpOptions : ReadOptions {
     std::string input;
     LiveSerialOptions live;
     bool usb = false;
@@ -47,16 +44,7 @@ DumpOptions ParseDumpOptions(const std::vector<std::string>& args) {
     ArgCursor cursor(args);
     while (!cursor.Done()) {
         const std::string& arg = cursor.Next();
-        if (arg == "--chunk") {
-            options.chunk =
-                static_cast<std::size_t>(ParseIntegerOption(arg, cursor.Value(arg), 1, 1 << 24));
-        } else if (arg == "--hid-reports") {
-            options.hidReports = true;
-        } else if (arg == "--decimal-sep") {
-            options.decimalSep = cursor.Value(arg);
-            if (options.decimalSep->empty()) {
-                throw UsageError("option --decimal-sep needs a character");
-            }
+        if (TakeReadOption(arg, cursor, options)) {
         } else if (arg == "--usb") {
             options.usb = true;
         } else if (TakeLiveSerialOption(arg, cursor, options.live)) {

@@ -79,16 +79,7 @@ LogOptions ParseLogOptions(const std::vector<std::string>& args,
     };
     while (!cursor.Done()) {
         const std::string& arg = cursor.Next();
-        if (arg == "--hid-reports") {
-            options.hidReports = true;
-        } else if (arg == "--chunk") {
-            options.chunk =
-                static_cast<std::size_t>(ParseIntegerOption(arg, cursor.Value(arg), 1, 1 << 24));
-        } else if (arg == "--decimal-sep") {
-            options.decimalSep = cursor.Value(arg);
-            if (options.decimalSep->empty()) {
-                throw UsageError("option --decimal-sep needs a character");
-            }
+        if (TakeReadOption(arg, cursor, options)) {
         } else if (arg == "--no-repeat") {
             options.noRepeat = true;
         } else if (arg == "--sample") {

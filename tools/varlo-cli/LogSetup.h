@@ -5,16 +5,14 @@
 #include <string>
 #include <vector>
 
+#include "CliSupport.h"
 #include "followup/MeterSession.h"
 
 namespace varlo::cli {
 
 // The options of `varlo-cli log`: each stands for a control of the window,
 // with the window's default.
-struct LogOptions {
-    bool hidReports = false;
-    std::size_t chunk = 2048;
-    std::optional<std::string> decimalSep;
+struct LogOptions : ReadOptions {
     bool noRepeat = false;
     std::optional<std::string> sample;
     std::optional<std::string> limit;
