@@ -17,7 +17,7 @@ namespace varlo::sim {
 namespace {
 
 TEST(MeterFrame, WorkedExampleOnTheWire) {
-    FrameSpec s;
+    MeterFrame s;
     s.function = 11;
     s.range = 1;
     s.digits = Digits(0);
@@ -40,9 +40,9 @@ struct Features {
          hold = false, autoRange = false, manual = false;
 };
 
-Features Collect(const std::vector<FrameSpec>& frames) {
+Features Collect(const std::vector<MeterFrame>& frames) {
     Features f;
-    for (const FrameSpec& s : frames) {
+    for (const MeterFrame& s : frames) {
         f.functionRanges.insert({s.function, s.range});
         f.option3.insert(s.option3);
         if (s.duty) f.dutyFunctions.insert(s.function);
@@ -72,7 +72,7 @@ TEST(Scenarios, TourShowsEverythingTheDecoderKnows) {
     EXPECT_EQ(f.dutyFunctions, (std::set<int>{0, 2, 11, 13, 15}));
     EXPECT_TRUE(f.minus && f.battery && f.overload && f.rel && f.dutyOverload && f.hold);
     EXPECT_TRUE(f.autoRange && f.manual);
-    for (const FrameSpec& s : tour) {
+    for (const MeterFrame& s : tour) {
         for (auto d : s.digits) EXPECT_LE(d, 9) << FrameText(s);
     }
 }
@@ -82,14 +82,14 @@ TEST(Scenarios, SweepClimbsAcrossTheRangesAndComesBack) {
     double previous = -1;
     bool rising = true;
     int turns = 0;
-    auto volts = [](const FrameSpec& s) {
+    auto volts = [](const MeterFrame& s) {
         unsigned counts = 0;
         for (auto d : s.digits) counts = counts * 10 + d;
         const double perCount[] = {1e-4, 1e-3, 1e-2, 1e-1, 1e-5};
         return counts * perCount[s.range];
     };
     for (std::uint64_t i = 0; i <= 400; ++i) {
-        const FrameSpec s = SweepFrame(i, 200);
+        const MeterFrame s = SweepFrame(i, 200);
         EXPECT_EQ(s.function, 11);
         EXPECT_EQ(s.option3, kOptDC | kOptAuto);
         if (ranges.empty() || ranges.back() != s.range) ranges.push_back(s.range);
@@ -112,7 +112,7 @@ TEST(Scenarios, RandomFramesAreValidAndRepeatable) {
     SimRandom a(7), b(7), c(8);
     int differ = 0;
     for (int i = 0; i < 500; ++i) {
-        const FrameSpec s = RandomFrame(a);
+        const MeterFrame s = RandomFrame(a);
         const std::string text = FrameText(s);
         EXPECT_EQ(text, FrameText(RandomFrame(b)));
         if (text != FrameText(RandomFrame(c))) ++differ;
@@ -137,7 +137,7 @@ TEST(HidReports, FramesSplitIntoCountedPaddedReports) {
     const std::uint8_t two[] = {0x31, 0x30};
     EXPECT_EQ(ReportLine(two, 2), "00 F2 31 30 00 00 00 00 00");
 
-    FrameSpec s = SteadyFrame();
+    MeterFrame s = SteadyFrame();
     const Bytes bytes = FrameBytes(s);
     SimRandom random(3);
     std::set<std::size_t> sizes;
@@ -250,7 +250,7 @@ TEST(Scenarios, EveryTourFrameDecodesAsSent) {
     Receiver receiver;
     Bytes stream = {0x0A};
     const auto tour = TourFrames();
-    for (const FrameSpec& s : tour) {
+    for (const MeterFrame& s : tour) {
         const Bytes b = FrameBytes(s);
         stream.insert(stream.end(), b.begin(), b.end());
     }

@@ -2,7 +2,7 @@
 
 namespace varlo::sim {
 
-std::array<std::uint8_t, 12> Nibbles(const FrameSpec& s) {
+std::array<std::uint8_t, 12> Nibbles(const MeterFrame& s) {
     std::array<std::uint8_t, 12> n{};
     n[0] = s.range & 0x0F;
     for (int i = 0; i < 5; ++i) n[1 + i] = s.digits[i] & 0x0F;
@@ -16,20 +16,20 @@ std::array<std::uint8_t, 12> Nibbles(const FrameSpec& s) {
     return n;
 }
 
-Bytes FrameBytes(const FrameSpec& spec) {
+Bytes FrameBytes(const MeterFrame& frame) {
     Bytes bytes;
     bytes.reserve(14);
-    for (std::uint8_t nibble : Nibbles(spec))
+    for (std::uint8_t nibble : Nibbles(frame))
         bytes.push_back(static_cast<std::uint8_t>(0x30 + nibble));
     bytes.push_back(0x0D);
     bytes.push_back(0x0A);
     return bytes;
 }
 
-std::string FrameText(const FrameSpec& spec) {
+std::string FrameText(const MeterFrame& frame) {
     static const char hex[] = "0123456789ABCDEF";
     std::string text = "A";
-    for (std::uint8_t nibble : Nibbles(spec)) text += hex[nibble];
+    for (std::uint8_t nibble : Nibbles(frame)) text += hex[nibble];
     text += "D";
     return text;
 }

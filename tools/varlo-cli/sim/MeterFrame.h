@@ -15,7 +15,7 @@ constexpr std::uint8_t kOptAC = 4;
 constexpr std::uint8_t kOptAuto = 2;
 
 // What one frame of the meter says, field by field.
-struct FrameSpec {
+struct MeterFrame {
     std::uint8_t function = 11;  // function code
     std::uint8_t range = 0;      // range code
     std::array<std::uint8_t, 5> digits{};
@@ -30,14 +30,14 @@ struct FrameSpec {
 };
 
 // The 12 data nibbles: range, digits 1-5, function, status, options 1-4.
-std::array<std::uint8_t, 12> Nibbles(const FrameSpec& spec);
+std::array<std::uint8_t, 12> Nibbles(const MeterFrame& frame);
 
 // The 14 bytes on the wire: 0x30 + each nibble, CR, LF.
-Bytes FrameBytes(const FrameSpec& spec);
+Bytes FrameBytes(const MeterFrame& frame);
 
 // The frame text the receiver forms from a clean stream: "A", the twelve
 // nibbles in upper-case hexadecimal, "D".
-std::string FrameText(const FrameSpec& spec);
+std::string FrameText(const MeterFrame& frame);
 
 // The five digits of a number 0..99999, most significant first.
 std::array<std::uint8_t, 5> Digits(unsigned value);

@@ -7,9 +7,9 @@ namespace varlo::sim {
 
 namespace {
 
-FrameSpec Make(std::uint8_t function, std::uint8_t range, unsigned value,
-               std::uint8_t option3 = kOptDC | kOptAuto) {
-    FrameSpec s;
+MeterFrame Make(std::uint8_t function, std::uint8_t range, unsigned value,
+                std::uint8_t option3 = kOptDC | kOptAuto) {
+    MeterFrame s;
     s.function = function;
     s.range = range;
     s.digits = Digits(value);
@@ -27,8 +27,8 @@ const FunctionRanges kFunctions[] = {{0, 1}, {1, 1}, {2, 8},  {3, 7},  {4, 1}, {
 
 }  // namespace
 
-std::vector<FrameSpec> TourFrames() {
-    std::vector<FrameSpec> t;
+std::vector<MeterFrame> TourFrames() {
+    std::vector<MeterFrame> t;
     const std::uint8_t dcAuto = kOptDC | kOptAuto, acAuto = kOptAC | kOptAuto;
     // Volts: every range, AUTO, DC then AC, then manual.
     const unsigned volts[] = {12345, 12345, 12345, 10234, 12345};
@@ -36,25 +36,25 @@ std::vector<FrameSpec> TourFrames() {
     t.push_back(Make(11, 2, 23012, acAuto));
     t.push_back(Make(11, 1, 5000, kOptDC));  // MANU
     t.push_back(Make(11, 3, 1200, kOptAC));  // MANU, AC
-    FrameSpec neg = Make(11, 0, 15000, dcAuto);
+    MeterFrame neg = Make(11, 0, 15000, dcAuto);
     neg.minus = true;
     t.push_back(neg);
-    FrameSpec over = Make(11, 1, 0, dcAuto);
+    MeterFrame over = Make(11, 1, 0, dcAuto);
     over.overload = true;
     t.push_back(over);
-    FrameSpec negOver = over;
+    MeterFrame negOver = over;
     negOver.minus = true;
     t.push_back(negOver);
-    FrameSpec hold = Make(11, 1, 4321, dcAuto);
+    MeterFrame hold = Make(11, 1, 4321, dcAuto);
     hold.hold = true;
     t.push_back(hold);
-    FrameSpec rel = Make(11, 0, 123, dcAuto);
+    MeterFrame rel = Make(11, 0, 123, dcAuto);
     rel.rel = true;
     t.push_back(rel);
-    FrameSpec relNeg = rel;
+    MeterFrame relNeg = rel;
     relNeg.minus = true;
     t.push_back(relNeg);
-    FrameSpec battery = Make(11, 1, 9000, dcAuto);
+    MeterFrame battery = Make(11, 1, 9000, dcAuto);
     battery.battery = true;
     t.push_back(battery);
     // Amperes: function 0, 9 with its ranges, microamps and milliamps.
@@ -63,22 +63,22 @@ std::vector<FrameSpec> TourFrames() {
     t.push_back(Make(13, 0, 12345, dcAuto));
     t.push_back(Make(13, 1, 12345, acAuto));
     t.push_back(Make(15, 0, 1234, dcAuto));
-    FrameSpec negAmps = Make(15, 1, 4567, kOptDC);
+    MeterFrame negAmps = Make(15, 1, 4567, kOptDC);
     negAmps.minus = true;
     t.push_back(negAmps);
     // Diode, continuity, temperature.
     t.push_back(Make(1, 0, 5230, 0));
-    FrameSpec diodeOpen = Make(1, 0, 0, 0);
+    MeterFrame diodeOpen = Make(1, 0, 0, 0);
     diodeOpen.overload = true;
     t.push_back(diodeOpen);
     t.push_back(Make(5, 0, 12, 0));
     t.push_back(Make(4, 0, 235, 0));
-    FrameSpec cold = Make(4, 0, 12, 0);
+    MeterFrame cold = Make(4, 0, 12, 0);
     cold.minus = true;
     t.push_back(cold);
     // Resistance: every range, AUTO, an open input, a manual range.
     for (std::uint8_t r = 0; r < 7; ++r) t.push_back(Make(3, r, 10000 + r * 1111u, kOptAuto));
-    FrameSpec open = Make(3, 6, 0, kOptAuto);
+    MeterFrame open = Make(3, 6, 0, kOptAuto);
     open.overload = true;
     t.push_back(open);
     t.push_back(Make(3, 2, 4700, 0));
@@ -89,11 +89,11 @@ std::vector<FrameSpec> TourFrames() {
     // Duty in each function that shows it.
     for (std::uint8_t f :
          {std::uint8_t{0}, std::uint8_t{2}, std::uint8_t{11}, std::uint8_t{13}, std::uint8_t{15}}) {
-        FrameSpec d = Make(f, 0, 5000, f == 2 ? kOptAuto : dcAuto);
+        MeterFrame d = Make(f, 0, 5000, f == 2 ? kOptAuto : dcAuto);
         d.duty = true;
         t.push_back(d);
     }
-    FrameSpec dutyOver = Make(2, 0, 0, kOptAuto);
+    MeterFrame dutyOver = Make(2, 0, 0, kOptAuto);
     dutyOver.dutyOverload = true;
     t.push_back(dutyOver);
     // The option-3 codes for frequency and duty on the voltage function.
@@ -105,7 +105,7 @@ std::vector<FrameSpec> TourFrames() {
     return t;
 }
 
-FrameSpec SweepFrame(std::uint64_t index, unsigned steps) {
+MeterFrame SweepFrame(std::uint64_t index, unsigned steps) {
     const std::uint64_t cycle = 2ull * steps;
     const std::uint64_t at = index % cycle;
     const double p = static_cast<double>(at <= steps ? at : cycle - at) / steps;
@@ -131,13 +131,13 @@ FrameSpec SweepFrame(std::uint64_t index, unsigned steps) {
     return Make(11, chosen->code, counts, kOptDC | kOptAuto);
 }
 
-FrameSpec SteadyFrame() {
+MeterFrame SteadyFrame() {
     return Make(11, 0, 12345, kOptDC | kOptAuto);
 }
 
-FrameSpec RandomFrame(SimRandom& random) {
+MeterFrame RandomFrame(SimRandom& random) {
     const FunctionRanges& f = kFunctions[random.below(std::size(kFunctions))];
-    FrameSpec s;
+    MeterFrame s;
     s.function = f.function;
     s.range = static_cast<std::uint8_t>(random.below(f.ranges));
     for (auto& d : s.digits) d = static_cast<std::uint8_t>(random.below(10));
@@ -165,13 +165,13 @@ namespace {
 class TourSource : public FrameSource {
   public:
     std::optional<Bytes> next() override {
-        const FrameSpec& s = frames_[at_];
+        const MeterFrame& s = frames_[at_];
         at_ = (at_ + 1) % frames_.size();
         return FrameBytes(s);
     }
 
   private:
-    std::vector<FrameSpec> frames_ = TourFrames();
+    std::vector<MeterFrame> frames_ = TourFrames();
     std::size_t at_ = 0;
 };
 

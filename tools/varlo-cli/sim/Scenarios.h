@@ -22,18 +22,18 @@ class FrameSource {
 // The tour: every function the decoder knows with its ranges, negative
 // readings, overload, HOLD, REL, AUTO and MANU, low battery, duty and
 // frequency, in a fixed order.
-std::vector<FrameSpec> TourFrames();
+std::vector<MeterFrame> TourFrames();
 
 // DC volts, AUTO, from 1 mV up to 1000 V and back, across the ranges: one
 // cycle of `steps` frames up and `steps` down.
-FrameSpec SweepFrame(std::uint64_t index, unsigned steps = 200);
+MeterFrame SweepFrame(std::uint64_t index, unsigned steps = 200);
 
 // The constant reading of the steady scenario: DC 1.2345 V, AUTO.
-FrameSpec SteadyFrame();
+MeterFrame SteadyFrame();
 
 // A valid frame with random function, range, digits and flags: it passes
 // the receiver's frame test and converts without error.
-FrameSpec RandomFrame(SimRandom& random);
+MeterFrame RandomFrame(SimRandom& random);
 
 enum class Scenario { Tour, Sweep, Steady, Random };
 std::optional<Scenario> ParseScenario(const std::string& name);
