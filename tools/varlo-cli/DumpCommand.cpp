@@ -93,9 +93,11 @@ int RunLiveDump(const DumpOptions& options) {
 int RunUsbDump(const DumpOptions& options) {
     MeterPipeline pipeline(MakeLocale(options.decimalSep));
     pipeline.PrintDecodedFrames(true);
-    std::printf("%s\n", kDumpHeader);
-    std::fflush(stdout);
     LiveUsbHooks hooks;
+    hooks.started = [] {
+        std::printf("%s\n", kDumpHeader);
+        std::fflush(stdout);
+    };
     hooks.framesDone = [&] { return pipeline.decoder.DecodedCount(); };
     hooks.stopNow = [&] { return pipeline.OutputClosed(); };
     const int status = RunLiveUsb(options.live, "dump", pipeline.assembler, hooks);

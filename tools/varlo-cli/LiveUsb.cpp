@@ -160,6 +160,7 @@ int RunLiveUsb(const LiveSerialOptions& options, const char* command, FrameAssem
         device->SetOnData(onData);
         return true;
     };
+    if (hooks.started) hooks.started();
     connect();
 
     StopSignals stopSignals;

@@ -31,6 +31,8 @@ inline constexpr int kUsbQuietSeconds = 5;
 
 // What a command does around the live reports; every hook is optional.
 struct LiveUsbHooks {
+    // Once the cable is found and opened, before its first report.
+    std::function<void()> started;
     // Frames decoded so far, for --count.
     std::function<std::uint64_t()> framesDone;
     // True when the run should end now (a closed output, for one).

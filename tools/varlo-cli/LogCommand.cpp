@@ -172,9 +172,9 @@ int RunUsbLog(const LogOptions& options, const LiveSerialOptions& live) {
     SystemLocalClock clock;
     LogRun run(options, clock);
     if (!run.Setup()) return 2;
-    run.PrintHeader();
     RecordTicks ticks(run.session);
     LiveUsbHooks hooks;
+    hooks.started = [&] { run.PrintHeader(); };
     hooks.framesDone = [&] { return run.session.decoder.DecodedCount(); };
     hooks.stopNow = [&] { return run.OutputClosed(); };
     hooks.afterReport = [&] { run.PrintNewRows(); };
