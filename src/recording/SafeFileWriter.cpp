@@ -24,6 +24,16 @@ SafeFileWriter::~SafeFileWriter() {
 
 bool SafeFileWriter::Open() {
     if (path_.isEmpty()) return false;
+    // Something other than a regular file (a device, a pipe) is written
+    // straight through: putting a new file in its place would replace it.
+    const QFileInfo target(path_);
+    if (target.exists() && !target.isFile()) {
+        if (target.isDir()) return false;
+        auto file = std::make_unique<QFile>(path_);
+        if (!file->open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return false;
+        streamFile_ = std::move(file);
+        return true;
+    }
     if (g_fault != SafeFileFault::NoTemporaryFile) {
         auto saveFile = std::make_unique<QSaveFile>(path_);
         if (saveFile->open(QIODevice::WriteOnly)) {
@@ -47,6 +57,7 @@ bool SafeFileWriter::Open() {
 
 QIODevice* SafeFileWriter::Device() {
     if (saveFile_) return saveFile_.get();
+    if (streamFile_) return streamFile_.get();
     return directFile_.get();
 }
 
@@ -70,6 +81,12 @@ bool SafeFileWriter::Commit() {
         }
         committed_ = saveFile_->commit();
         saveFile_.reset();
+        return committed_;
+    }
+    if (streamFile_) {
+        committed_ = !failed_ && !injected && streamFile_->error() == QFileDevice::NoError;
+        streamFile_->close();
+        streamFile_.reset();
         return committed_;
     }
     if (!directFile_) return false;

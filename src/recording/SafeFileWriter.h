@@ -44,6 +44,8 @@ class SafeFileWriter {
     QString path_;
     std::unique_ptr<QSaveFile> saveFile_;
     std::unique_ptr<QFile> directFile_;
+    // A device, pipe or socket: written straight through, nothing to restore.
+    std::unique_ptr<QFile> streamFile_;
     QByteArray oldContent_;
     bool failed_ = false;
     bool committed_ = false;

@@ -44,5 +44,8 @@ equal "one argument" 2 $?
 contains "usage shown" "usage: varlo-cli convert IN OUT" "$WORK/err"
 "$CLI" convert a b c 2>/dev/null
 equal "three arguments" 2 $?
+"$CLI" convert --bogus "$WORK/out.xls" 2>"$WORK/err"
+equal "unknown option" 2 $?
+contains "unknown option named" "unknown option --bogus" "$WORK/err"
 
 finish

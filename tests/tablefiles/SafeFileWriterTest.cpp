@@ -1,4 +1,7 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <thread>
 
 #include "TestFiles.h"
 #include "recording/SafeFileWriter.h"
@@ -51,6 +54,21 @@ TEST_F(SafeFileWriterTest, RefusesWhatCannotBeAFile) {
     EXPECT_FALSE(Save(dir_.Path().string(), "data"));
     EXPECT_FALSE(Save("", "data"));
     EXPECT_EQ(ReadFile(plain), "x");
+}
+
+TEST_F(SafeFileWriterTest, DevicesAndPipesAreWrittenThroughNotReplaced) {
+    // A new file put in its place would replace the pipe itself (and, for
+    // a device node such as /dev/null, the device).
+    const std::string fifo = dir_.File("pipe");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    std::string received;
+    std::thread reader([&] { received = ReadFile(fifo); });
+    const bool saved = Save(fifo, "through the pipe");
+    reader.join();
+    EXPECT_TRUE(saved);
+    EXPECT_EQ(received, "through the pipe");
+    EXPECT_TRUE(fs::is_fifo(fifo));
+    EXPECT_EQ(testing::EntryCount(dir_.Path()), 1u);
 }
 
 TEST_F(SafeFileWriterTest, AFailedWriteLeavesTheOldFileAsItWas) {

@@ -28,6 +28,12 @@ int RunConvert(const std::vector<std::string>& args) {
                      kUsage);
         return 2;
     }
+    for (const std::string& arg : args) {
+        if (arg.size() > 1 && arg[0] == '-') {
+            std::fprintf(stderr, "varlo-cli convert: unknown option %s\n\n%s", arg.c_str(), kUsage);
+            return 2;
+        }
+    }
     StderrDialogs dialogs;
     return ConvertTableFile(args[0], args[1], dialogs) ? 0 : 1;
 }
