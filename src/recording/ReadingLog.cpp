@@ -232,6 +232,27 @@ void ReadingLog::TruncateTo(std::size_t rowCount) {
     NotifyReset();
 }
 
+ReadingLog::Checkpoint ReadingLog::MakeCheckpoint() const {
+    Checkpoint checkpoint;
+    checkpoint.rows = rowCount_;
+    for (int slot = 0; slot < kTextColumnCount; ++slot) {
+        checkpoint.texts[slot] = dictionaries_[slot].Size();
+    }
+    return checkpoint;
+}
+
+void ReadingLog::RollBack(const Checkpoint& checkpoint) {
+    if (checkpoint.rows == 0) {
+        if (rowCount_ > 0 || MemoryBytes() > 0) Clear();
+        return;
+    }
+    TruncateTo(checkpoint.rows);
+    // Rows before the checkpoint use only texts from before it.
+    for (int slot = 0; slot < kTextColumnCount; ++slot) {
+        dictionaries_[slot].TruncateTo(checkpoint.texts[slot]);
+    }
+}
+
 void ReadingLog::EraseFront(std::size_t count) {
     if (count == 0) return;
     if (count >= rowCount_) {
@@ -242,8 +263,16 @@ void ReadingLog::EraseFront(std::size_t count) {
     for (std::size_t row = 0; row < keep; ++row) RowAt(row) = RowAt(row + count);
     rowCount_ = keep;
     chunks_.resize((keep + kChunkRows - 1) / kChunkRows);
-    // Texts only the dropped rows used stay in the dictionaries until the
-    // next Clear, as after TruncateTo.
+    // The dictionaries again from the rows kept, so that texts only the
+    // dropped rows used are given back.
+    for (int slot = 0; slot < kTextColumnCount; ++slot) {
+        TextDictionary kept;
+        for (std::size_t row = 0; row < keep; ++row) {
+            std::uint32_t& id = RowAt(row).textId[slot];
+            if (id != 0) id = kept.Intern(dictionaries_[slot].At(id - 1)) + 1;
+        }
+        dictionaries_[slot].Swap(kept);
+    }
     NotifyReset();
 }
 

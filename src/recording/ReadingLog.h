@@ -80,6 +80,15 @@ class ReadingLog {
 
     void Clear();                           // all rows
     void TruncateTo(std::size_t rowCount);  // drop rows from rowCount on
+    // A point to come back to: the rows and the distinct texts held now. A
+    // load that fails rolls back to it, leaving the log as it was, its
+    // memory included.
+    struct Checkpoint {
+        std::size_t rows = 0;
+        std::size_t texts[5] = {};
+    };
+    Checkpoint MakeCheckpoint() const;
+    void RollBack(const Checkpoint& checkpoint);
     // Drops the first `count` rows and keeps the rest in order, in place (a
     // load that replaces the rows reads the new ones behind the old first).
     void EraseFront(std::size_t count);

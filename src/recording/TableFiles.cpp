@@ -34,9 +34,10 @@ bool LoadRows(ReadingLog& log, bool replace, const RowSource& read) {
     const bool wasSuspended = log.NotificationsSuspended();
     log.SetNotificationsSuspended(true);
     const std::size_t mark = log.RowCount();
+    const ReadingLog::Checkpoint checkpoint = log.MakeCheckpoint();
     const bool ok = ReadSafely(read, log);
     if (!ok) {
-        log.TruncateTo(mark);
+        log.RollBack(checkpoint);
     } else if (replace) {
         log.EraseFront(mark);
     }

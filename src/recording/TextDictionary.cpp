@@ -99,6 +99,54 @@ void TextDictionary::Clear() {
     lastId_ = 0;
 }
 
+void TextDictionary::TruncateTo(std::size_t size) {
+    if (size >= texts_.size()) return;
+    if (size == 0) {
+        Clear();
+        return;
+    }
+    // Texts are stored one after another, so the storage of the first text
+    // dropped (that has any) starts what can go.
+    for (std::size_t id = size; id < texts_.size(); ++id) {
+        if (texts_[id].empty()) continue;
+        const char* first = texts_[id].data();
+        for (std::size_t b = 0; b < blocks_.size(); ++b) {
+            const char* begin = blocks_[b].get();
+            if (first >= begin && first < begin + blockSizes_[b]) {
+                blocks_.resize(b + 1);
+                blockSizes_.resize(b + 1);
+                blockUsed_ = static_cast<std::size_t>(first - begin);
+                break;
+            }
+        }
+        break;
+    }
+    texts_.resize(size);
+    texts_.shrink_to_fit();
+    lastId_ = 0;
+    // The lookup table again, as small as the remaining texts allow.
+    std::size_t slots = kFirstSlots;
+    while (slots < texts_.size() * 2 + 2) slots *= 2;
+    std::vector<std::uint64_t> table(slots, 0);
+    const std::size_t mask = slots - 1;
+    for (std::size_t id = 0; id < texts_.size(); ++id) {
+        const std::uint32_t hash = Hash32(texts_[id]);
+        std::size_t i = hash & mask;
+        while (table[i] != 0) i = (i + 1) & mask;
+        table[i] = Slot(hash, static_cast<std::uint32_t>(id));
+    }
+    slots_.swap(table);
+}
+
+void TextDictionary::Swap(TextDictionary& other) noexcept {
+    blocks_.swap(other.blocks_);
+    blockSizes_.swap(other.blockSizes_);
+    std::swap(blockUsed_, other.blockUsed_);
+    texts_.swap(other.texts_);
+    slots_.swap(other.slots_);
+    std::swap(lastId_, other.lastId_);
+}
+
 std::size_t TextDictionary::MemoryBytes() const {
     std::size_t bytes =
         blocks_.capacity() * sizeof(blocks_[0]) + blockSizes_.capacity() * sizeof(blockSizes_[0]) +

@@ -23,6 +23,10 @@ class TextDictionary {
     std::string_view At(std::uint32_t id) const { return texts_[id]; }
     std::size_t Size() const { return texts_.size(); }
     void Clear();
+    // Forgets the texts from id `size` on (the texts added after a mark),
+    // giving back their storage.
+    void TruncateTo(std::size_t size);
+    void Swap(TextDictionary& other) noexcept;
     // Bytes held: text blocks, the id list and the lookup table.
     std::size_t MemoryBytes() const;
 

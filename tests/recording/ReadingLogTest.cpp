@@ -173,6 +173,42 @@ TEST(ReadingLogRows, EraseFrontKeepsTheLaterRowsInOrder) {
     EXPECT_EQ(log.RowCount(), 0u);
 }
 
+TEST(ReadingLogRows, RollBackGivesBackRowsAndTheirTexts) {
+    ReadingLog log;
+    log.AppendRow(1, "12:00:00", "DC", "00.100", "V", "Pass", 100);
+    const std::size_t before = log.MemoryBytes();
+    const ReadingLog::Checkpoint checkpoint = log.MakeCheckpoint();
+    for (int i = 0; i < 100000; ++i) {
+        log.AppendRow(i, "t" + std::to_string(i), "f" + std::to_string(i), std::to_string(i), "V",
+                      "Pass", i);
+    }
+    ASSERT_GT(log.MemoryBytes(), before + 1000000);
+    log.RollBack(checkpoint);
+    ASSERT_EQ(log.RowCount(), 1u);
+    EXPECT_LT(log.MemoryBytes(), before + 64 * 1024);
+    EXPECT_EQ(log.Text(0, ReadingLog::kTime), "12:00:00");
+    EXPECT_EQ(log.Text(0, ReadingLog::kValue), "00.100");
+    // The texts still known are found again, the dropped ones added anew.
+    log.AppendRow(2, "12:00:00", "DC", "t5", "V", "Pass", 5);
+    EXPECT_EQ(log.Text(1, ReadingLog::kTime), "12:00:00");
+    EXPECT_EQ(log.Text(1, ReadingLog::kValue), "t5");
+}
+
+TEST(ReadingLogRows, EraseFrontGivesBackTextsOnlyTheDroppedRowsUsed) {
+    ReadingLog log;
+    for (int i = 0; i < 100000; ++i) {
+        log.AppendRow(i, "old" + std::to_string(i), "DC", std::to_string(i), "V", "Pass", i);
+    }
+    const std::size_t full = log.MemoryBytes();
+    log.AppendRow(7, "new", "AC", "1.0", "mV", "Fail", 1);
+    log.EraseFront(100000);
+    ASSERT_EQ(log.RowCount(), 1u);
+    EXPECT_LT(log.MemoryBytes(), full / 4);
+    EXPECT_EQ(log.Text(0, ReadingLog::kTime), "new");
+    EXPECT_EQ(log.Text(0, ReadingLog::kUnit), "mV");
+    EXPECT_EQ(log.Int(0, ReadingLog::kNo), 7);
+}
+
 TEST(ReadingLogRows, ClearDropsRowsAndMemory) {
     ReadingLog log;
     const std::size_t empty = log.MemoryBytes();
