@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <stdlib.h>
 #include <termios.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -68,7 +69,14 @@ bool SerialOutput::waitForReader(const std::atomic<bool>& stop) const {
     // The master reports a hang-up while no slave descriptor is open.
     while (!stop) {
         pollfd p{fd_, POLLOUT, 0};
-        if (::poll(&p, 1, 20) > 0 && !(p.revents & POLLHUP)) return true;
+        const int ready = ::poll(&p, 1, 20);
+        if (ready > 0 && !(p.revents & POLLHUP)) return true;
+        if (ready > 0) {
+            // A hang-up is reported at once, again and again: wait a little
+            // before asking again.
+            const timespec pause{0, 20'000'000};
+            nanosleep(&pause, nullptr);
+        }
     }
     return false;
 }

@@ -82,4 +82,18 @@ equal "port with an input is a usage error" 2 $?
 "$CLI" dump --count 3 "$WORK/raw.bin" >/dev/null 2>"$WORK/usage2.err"
 contains "--count without --port" "--count goes with --port" "$WORK/usage2.err"
 
+# --count stops at exactly N frames, even when one poll brings more.
+start_sim --rate line --scenario random --seed 6
+timeout 20 "$CLI" dump --port "$PORT" --count 3 --decimal-sep . >"$WORK/three" 2>"$WORK/three.err"
+equal "--count 3 exit status" 0 $?
+kill $SIM_PID 2>/dev/null; wait $SIM_PID 2>/dev/null
+equal "--count 3 lines" 4 "$(wc -l <"$WORK/three")"
+equal "--count 3 summary" "3 frames decoded, 0 rejected, 0 dropped" "$(cat "$WORK/three.err")"
+
+# A port that cannot be opened prints no header and leaves a capture alone.
+echo precious >"$WORK/keep.bin"
+"$CLI" dump --port "$WORK/no-such-tty" --capture "$WORK/keep.bin" >"$WORK/none.out" 2>/dev/null
+equal "no header for a failed open" 0 "$(wc -c <"$WORK/none.out")"
+equal "capture kept" "precious" "$(cat "$WORK/keep.bin")"
+
 finish

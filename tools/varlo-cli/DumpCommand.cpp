@@ -68,8 +68,6 @@ DumpOptions ParseDumpOptions(const std::vector<std::string>& args) {
 int RunLiveDump(const DumpOptions& options) {
     MeterPipeline pipeline(MakeLocale(options.decimalSep));
     pipeline.PrintDecodedFrames();
-    std::printf("%s\n", kDumpHeader);
-    std::fflush(stdout);
     const int status = RunLiveSerial(
         options.live, "dump",
         [&](const std::uint8_t* data, std::size_t size) {
@@ -78,6 +76,12 @@ int RunLiveDump(const DumpOptions& options) {
         [&] { return pipeline.decoder.DecodedCount(); },
         [] {
             // The lines of one poll go out together, as soon as it has run.
+            if (std::fflush(stdout) != 0) {
+                RequestLiveStop();
+            }
+        },
+        [] {
+            std::printf("%s\n", kDumpHeader);
             if (std::fflush(stdout) != 0) {
                 RequestLiveStop();
             }

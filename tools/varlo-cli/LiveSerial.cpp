@@ -29,7 +29,8 @@ bool TakeLiveSerialOption(const std::string& arg, ArgCursor& cursor, LiveSerialO
             ParseIntegerOption(arg, cursor.Value(arg), 1, 1'000'000'000'000LL));
     } else if (arg == "--seconds") {
         const double s = ParseNumberOption(arg, cursor.Value(arg));
-        if (s <= 0) throw UsageError("option --seconds: must be more than 0");
+        if (s <= 0 || s > 1e9)
+            throw UsageError("option --seconds: must be more than 0 and at most 1e9");
         options.seconds = s;
     } else if (arg == "--capture") {
         options.capture = cursor.Value(arg);
@@ -50,7 +51,9 @@ void CheckLiveSerialOptions(const LiveSerialOptions& options) {
 int RunLiveSerial(const LiveSerialOptions& options, const char* command,
                   const std::function<void(const std::uint8_t*, std::size_t)>& deliver,
                   const std::function<std::uint64_t()>& framesDone,
-                  const std::function<void()>& afterTick) {
+                  const std::function<void()>& afterTick, const std::function<void()>& started) {
+    // Stop requests and a closed output are taken from here on.
+    StopSignals stopSignals;
     // "COM1".."COM4" are the driver's own ports; any other name is opened
     // as COM1 with that device behind it.
     const std::string& name = *options.port;
@@ -78,20 +81,20 @@ int RunLiveSerial(const LiveSerialOptions& options, const char* command,
     driver.SetComPortParity(ptODD);
 
     std::FILE* capture = nullptr;
-    if (options.capture) {
-        capture = std::fopen(options.capture->c_str(), "wb");
-        if (capture == nullptr) {
-            std::fprintf(stderr, "varlo-cli %s: cannot write %s: %s\n", command,
-                         options.capture->c_str(), std::strerror(errno));
-            return 2;
-        }
-    }
     driver.SetOnReceiveData([&](void*, const std::uint8_t* data, std::uint32_t size) {
         if (capture != nullptr) {
             std::fwrite(data, 1, size, capture);
             std::fflush(capture);
         }
-        deliver(data, size);
+        if (!options.count) {
+            deliver(data, size);
+            return;
+        }
+        // With --count, byte by byte, so that the frames after the last one
+        // asked for in the same block are not taken.
+        for (std::uint32_t i = 0; i < size && framesDone() < *options.count; ++i) {
+            deliver(data + i, 1);
+        }
     });
     if (!driver.Connect()) {
         SerialOpenError error = driver.LastConnectError();
@@ -100,11 +103,20 @@ int RunLiveSerial(const LiveSerialOptions& options, const char* command,
             error = DescribeOpenFailure(*device, *device, error.osError);
         }
         std::fprintf(stderr, "varlo-cli %s: %s\n", command, error.message.c_str());
-        if (capture != nullptr) std::fclose(capture);
         return 2;
     }
-
-    StopSignals stopSignals;
+    // The capture file is opened only for a run that reads, so a failed
+    // run leaves an earlier capture as it was.
+    if (options.capture) {
+        capture = std::fopen(options.capture->c_str(), "wb");
+        if (capture == nullptr) {
+            std::fprintf(stderr, "varlo-cli %s: cannot write %s: %s\n", command,
+                         options.capture->c_str(), std::strerror(errno));
+            driver.Disconnect();
+            return 2;
+        }
+    }
+    if (started) started();
 
     const auto start = Clock::now();
     const auto end = options.seconds ? start + std::chrono::duration_cast<Clock::duration>(

@@ -38,12 +38,14 @@ void CheckLiveSerialOptions(const LiveSerialOptions& options);
 // clock, handing every block to `deliver`, until SIGINT or SIGTERM,
 // RequestLiveStop, `framesDone()` reaching --count, or --seconds;
 // `afterTick`, when given, runs after every poll (to flush what the tick
-// printed in one write). Returns 0;
+// printed in one write); `started`, once the port is open, before the first
+// poll (to print a header only for a run that reads). Returns 0;
 // or 2 after one line on standard error when the port or the capture file
 // cannot be opened.
 int RunLiveSerial(const LiveSerialOptions& options, const char* command,
                   const std::function<void(const std::uint8_t*, std::size_t)>& deliver,
                   const std::function<std::uint64_t()>& framesDone,
-                  const std::function<void()>& afterTick = nullptr);
+                  const std::function<void()>& afterTick = nullptr,
+                  const std::function<void()>& started = nullptr);
 
 }  // namespace varlo::cli

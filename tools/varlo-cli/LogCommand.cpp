@@ -192,7 +192,6 @@ int RunLiveLog(const LogOptions& options, const LiveSerialOptions& live) {
     SystemLocalClock clock;
     LogRun run(options, clock);
     if (!run.Setup()) return 2;
-    run.PrintHeader();
     RecordTicks ticks(run.session);
     const int status = RunLiveSerial(
         live, "log",
@@ -201,6 +200,10 @@ int RunLiveLog(const LogOptions& options, const LiveSerialOptions& live) {
         [&] {
             ticks.Catch();
             run.PrintNewRows();
+            if (run.OutputClosed()) RequestLiveStop();
+        },
+        [&] {
+            run.PrintHeader();
             if (run.OutputClosed()) RequestLiveStop();
         });
     if (status != 0) return status;

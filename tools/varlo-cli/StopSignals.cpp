@@ -13,6 +13,9 @@ void OnStopSignal(int) {
 }  // namespace
 
 StopSignals::StopSignals() {
+    // Cleared first, so that a signal arriving while the handlers go in
+    // is not lost.
+    stopRequested = false;
     struct sigaction action {};
     action.sa_handler = OnStopSignal;
     sigemptyset(&action.sa_mask);
@@ -22,7 +25,6 @@ StopSignals::StopSignals() {
     ignore.sa_handler = SIG_IGN;
     sigemptyset(&ignore.sa_mask);
     sigaction(SIGPIPE, &ignore, &oldPipe_);
-    stopRequested = false;
 }
 
 StopSignals::~StopSignals() {
