@@ -3,6 +3,8 @@
 #include <QString>
 #include <cstdio>
 
+#include "common/VarloError.h"
+
 namespace varlo {
 namespace {
 
@@ -52,26 +54,37 @@ void UsbDeviceList::Attach(TJvHidDeviceController& controller) {
     controller.SetOnRemoval(TJvHidPlugEvent(this, &UsbDeviceList::HidCtlRemoval));
 }
 
-void UsbDeviceList::CheckInAll() {
-    // Line by line, so that a check-in that fails leaves the other lines
-    // with their devices.
+std::string UsbDeviceList::CheckInAll() {
+    // Line by line, every one of them even when a check-in fails (the
+    // controller has already dropped that device); the first failure's
+    // text is returned.
+    std::string failure;
     while (devListBox_.Count() > 0) {
         TJvHidDevice* device = devListBox_.ItemAt(0);
         devListBox_.RemoveFirst();
-        delete device;
+        try {
+            delete device;
+        } catch (const VarloError& error) {
+            if (failure.empty()) failure = error.what();
+        }
     }
+    return failure;
 }
 
 void UsbDeviceList::HidCtlDeviceChange(TJvHidDeviceController*) {
     readBtnDown_ = false;
     ReadBtnClick();
     currentHidDevice_ = nullptr;
-    CheckInAll();
+    // A device that cannot be opened again is reported once the list is
+    // rebuilt: the notice comes from the system, and nothing above this
+    // handler could show it.
+    const std::string failure = CheckInAll();
     devListBox_.Clear();
     if (controller_) controller_->Enumerate();
     for (std::size_t i = 0; i < devListBox_.Count(); ++i) {
         if (devListBox_.Line(i) == kCableDescription) devListBox_.Select(static_cast<int>(i));
     }
+    if (!failure.empty()) dialogs_.ShowError(failure);
 }
 
 bool UsbDeviceList::HidCtlEnumerate(TJvHidDevice* HidDev, std::int32_t Idx) {

@@ -76,7 +76,7 @@ class UsbDeviceList {
     static std::vector<std::uint8_t> FeatureReportFor(TJvHidDevice* HidDev);
 
   private:
-    void CheckInAll();
+    std::string CheckInAll();
     void AppendHistory(const std::string& line);
 
     Dialogs& dialogs_;

@@ -73,6 +73,34 @@ TEST_F(UsbDeviceListTest, LinesAndTheChoiceOfTheCable) {
     }
 }
 
+// A backend that opens a given number of devices more, then none (nodes
+// that go away while the list is rebuilt).
+struct RefusingBackend : HidFakeBackend {
+    int opensLeft = -1;  // no limit
+    HidOpenResult Open(const std::string& path, HidAccess access) override {
+        if (opensLeft == 0) return {nullptr, 5};
+        if (opensLeft > 0) --opensLeft;
+        return HidFakeBackend::Open(path, access);
+    }
+};
+
+TEST_F(UsbDeviceListTest, ADeviceThatCannotBeOpenedAgainIsReportedAndTheListRebuilt) {
+    auto refusing = std::make_shared<RefusingBackend>();
+    fake = refusing;
+    fake->Plug("cable", FakeDevice(u"USB to Serial"));
+    fake->Plug("mouse", FakeDevice(u"Optical Mouse"));
+    Start();
+    ASSERT_EQ(list->DevListBox().Count(), 2u);
+    // A hot-plug notice while the cable cannot be opened again: checking
+    // its device in fails, which must not end the program.
+    // The controller's new list opens the three devices; checking the first
+    // line's device in then cannot open it again.
+    refusing->opensLeft = 3;
+    fake->Plug("keyboard", FakeDevice(u"Keyboard"));
+    ASSERT_NO_THROW(fake->NotifyChange());
+    EXPECT_EQ(dialogs.shown, std::vector<std::string>{"error: device cannot be opened"});
+}
+
 TEST_F(UsbDeviceListTest, NoCableNoSelection) {
     fake->Plug("serial", WithSerial(FakeDevice(u"USB to Serial"), u"A1"));
     Start();

@@ -79,22 +79,6 @@ int RunLiveUsb(const LiveSerialOptions& options, const char* command, FrameAssem
         return 2;
     }
 
-    std::FILE* capture = nullptr;
-    if (options.capture) {
-        capture = std::fopen(options.capture->c_str(), "w");
-        if (!capture) {
-            std::fprintf(stderr, "varlo-cli %s: cannot write %s: %s\n", command,
-                         options.capture->c_str(), std::strerror(errno));
-            return 2;
-        }
-    }
-    struct CaptureCloser {
-        std::FILE*& file;
-        ~CaptureCloser() {
-            if (file) std::fclose(file);
-        }
-    } closer{capture};
-
     StderrDialogs dialogs;
     TraceSinks traces;
     TJvHidDeviceController controller(backend);
@@ -115,6 +99,24 @@ int RunLiveUsb(const LiveSerialOptions& options, const char* command, FrameAssem
                      command, cable->PnPInfo().DevicePath.c_str());
         return 2;
     }
+
+    // The capture file is opened only for a run that reads, so a failed
+    // run leaves an earlier capture as it was.
+    std::FILE* capture = nullptr;
+    if (options.capture) {
+        capture = std::fopen(options.capture->c_str(), "w");
+        if (!capture) {
+            std::fprintf(stderr, "varlo-cli %s: cannot write %s: %s\n", command,
+                         options.capture->c_str(), std::strerror(errno));
+            return 2;
+        }
+    }
+    struct CaptureCloser {
+        std::FILE*& file;
+        ~CaptureCloser() {
+            if (file) std::fclose(file);
+        }
+    } closer{capture};
 
     // Quiet times count from the start of reading.
     auto lastReport = Clock::now();
