@@ -143,7 +143,7 @@ bool UnescapeText(std::string_view field, std::string& out) {
 // is not the layout.
 class XmlTableReader {
   public:
-    XmlTableReader(QIODevice* device, ReadingLog& log) : xml_(device), log_(log) {}
+    XmlTableReader(QIODevice* device, ReadingLog& log) : device_(device), log_(log) {}
 
     bool Read() {
         if (!NextElement() || xml_.name() != kRoot) return false;
@@ -151,14 +151,48 @@ class XmlTableReader {
         if (!NextElement() || xml_.name() != kColumns || !ReadColumns()) return false;
         if (!NextElement() || xml_.name() != kRows || !ReadRows()) return false;
         if (!NextEnd()) return false;  // </readingLog>
-        // Nothing but comments and blanks may follow.
-        while (!xml_.atEnd()) {
-            if (!Skip(xml_.readNext())) return false;
+        // Nothing but comments and blanks may follow, up to the end of the
+        // input.
+        for (;;) {
+            const auto token = Next();
+            if (token == QXmlStreamReader::Invalid) return endOfInput_;
+            if (token == QXmlStreamReader::EndDocument) return true;
+            if (!Skip(token)) return false;
         }
-        return !xml_.hasError();
     }
 
   private:
+    // No token of the layout comes near this; a longer one (a huge comment,
+    // a run of blanks, a row's text) is refused before it is held whole.
+    static constexpr qint64 kMaxTokenBytes = 4 * static_cast<qint64>(kMaxTableLineBytes);
+    static constexpr qint64 kChunkBytes = 64 * 1024;
+
+    // The next token, the input fed to the reader a piece at a time so that
+    // no token can take up more memory than the bound. Invalid at the end of
+    // the input (endOfInput_ set), at a token over the bound, or at an error.
+    QXmlStreamReader::TokenType Next() {
+        for (;;) {
+            const auto token = xml_.readNext();
+            if (token != QXmlStreamReader::Invalid ||
+                xml_.error() != QXmlStreamReader::PrematureEndOfDocumentError) {
+                bytesSinceToken_ = 0;
+                return token;
+            }
+            if (device_->atEnd()) {
+                endOfInput_ = true;
+                return token;
+            }
+            if (bytesSinceToken_ > kMaxTokenBytes) return QXmlStreamReader::Invalid;
+            const QByteArray chunk = device_->read(kChunkBytes);
+            if (chunk.isEmpty()) {
+                endOfInput_ = true;
+                return token;
+            }
+            bytesSinceToken_ += chunk.size();
+            xml_.addData(chunk);
+        }
+    }
+
     // Tokens that carry nothing. A DTD, and with it any entity declaration,
     // is refused outright, as is an entity reference.
     bool Skip(QXmlStreamReader::TokenType token) {
@@ -177,22 +211,20 @@ class XmlTableReader {
 
     // Moves to the next start element; false at anything else.
     bool NextElement() {
-        while (!xml_.atEnd()) {
-            const auto token = xml_.readNext();
+        for (;;) {
+            const auto token = Next();
             if (token == QXmlStreamReader::StartElement) return true;
             if (!Skip(token)) return false;
         }
-        return false;
     }
 
     // Moves to the next end element; false at anything else.
     bool NextEnd() {
-        while (!xml_.atEnd()) {
-            const auto token = xml_.readNext();
+        for (;;) {
+            const auto token = Next();
             if (token == QXmlStreamReader::EndElement) return true;
             if (!Skip(token)) return false;
         }
-        return false;
     }
 
     bool ReadColumns() {
@@ -211,8 +243,8 @@ class XmlTableReader {
     }
 
     bool ReadRows() {
-        while (!xml_.atEnd()) {
-            const auto token = xml_.readNext();
+        for (;;) {
+            const auto token = Next();
             if (token == QXmlStreamReader::EndElement) return true;  // </rows>
             if (token == QXmlStreamReader::StartElement) {
                 if (xml_.name() != kRow || !xml_.attributes().isEmpty() || !ReadRow()) {
@@ -222,14 +254,13 @@ class XmlTableReader {
                 return false;
             }
         }
-        return false;
     }
 
     // The row's text, up to its end element, then its fields.
     bool ReadRow() {
         content_.clear();
         while (true) {
-            const auto token = xml_.readNext();
+            const auto token = Next();
             if (token == QXmlStreamReader::EndElement) break;
             if (token != QXmlStreamReader::Characters) return false;
             content_ += xml_.text();
@@ -259,7 +290,10 @@ class XmlTableReader {
         return true;
     }
 
+    QIODevice* device_;
     QXmlStreamReader xml_;
+    qint64 bytesSinceToken_ = 0;
+    bool endOfInput_ = false;
     ReadingLog& log_;
     QString content_;
     std::string text_;

@@ -162,6 +162,9 @@ TEST_F(TableXmlTest, RefusesAnythingButItsOwnLayoutAndLeavesTheLogAsItWas) {
         {"row over 64 KiB",
          withRow("<row>1\t" + std::string(64 * 1024, 'a') + "\t\\N\t\\N\t\\N\t\\N\t\\N</row>")},
         {"second root", good + "<readingLog/>"},
+        // Tokens no real file holds are refused before they are held whole.
+        {"comment of 2 MiB", withRow(row + "<!--" + std::string(2 << 20, 'c') + "-->")},
+        {"text of 2 MiB in a row", withRow("<row>" + std::string(2 << 20, 'a') + "</row>")},
     };
     for (const auto& c : cases) {
         const std::string path = dir_.File("bad.xml");
