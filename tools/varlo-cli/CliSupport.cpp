@@ -34,6 +34,17 @@ bool TakeReadOption(const std::string& arg, ArgCursor& cursor, ReadOptions& opti
     return true;
 }
 
+void TakeInputArgument(const std::string& arg, std::string& input, bool& haveInput) {
+    if (arg.size() > 1 && arg[0] == '-') {
+        throw UsageError("unknown option " + arg);
+    }
+    if (haveInput) {
+        throw UsageError("more than one input given");
+    }
+    input = arg;
+    haveInput = true;
+}
+
 long long ParseIntegerOption(const std::string& option, const std::string& text, long long min,
                              long long max) {
     long long value = 0;

@@ -54,6 +54,10 @@ struct ReadOptions {
 // Takes `arg` (and its value) when it is one of the read options.
 bool TakeReadOption(const std::string& arg, ArgCursor& cursor, ReadOptions& options);
 
+// An argument that no option took: the one input (FILE or "-"); anything
+// else starting with "-" is an unknown option. Throws UsageError.
+void TakeInputArgument(const std::string& arg, std::string& input, bool& haveInput);
+
 long long ParseIntegerOption(const std::string& option, const std::string& text, long long min,
                              long long max);
 double ParseNumberOption(const std::string& option, const std::string& text);

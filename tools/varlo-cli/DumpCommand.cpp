@@ -48,13 +48,8 @@ DumpOptions ParseDumpOptions(const std::vector<std::string>& args) {
         } else if (arg == "--usb") {
             options.usb = true;
         } else if (TakeLiveSerialOption(arg, cursor, options.live)) {
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            throw UsageError("unknown option " + arg);
-        } else if (haveInput) {
-            throw UsageError("more than one input given");
         } else {
-            options.input = arg;
-            haveInput = true;
+            TakeInputArgument(arg, options.input, haveInput);
         }
     }
     CheckLiveSources(options.live, options.usb, haveInput || options.hidReports);

@@ -124,13 +124,8 @@ LogOptions ParseLogOptions(const std::vector<std::string>& args,
             options.extra.emplace_back(arg, cursor.Value(arg));
         } else if (contains(extraFlags, arg)) {
             options.extra.emplace_back(arg, "");
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            throw UsageError("unknown option " + arg);
-        } else if (haveInput) {
-            throw UsageError("more than one input given");
         } else {
-            options.input = arg;
-            haveInput = true;
+            TakeInputArgument(arg, options.input, haveInput);
         }
     }
     if (options.interval && !options.recall) {
