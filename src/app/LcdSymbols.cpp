@@ -8,7 +8,7 @@ namespace varlo::app::glyph {
 
 namespace {
 
-constexpr qreal kStroke = 0.09;
+constexpr qreal kStroke = 0.105;
 
 QPainterPath Stroked(const QPainterPath& centreLine, qreal width,
                      Qt::PenCapStyle cap = Qt::FlatCap) {

@@ -186,6 +186,7 @@ class GlyphsTest : public QObject {
                         worst, std::abs(qGray(retina.pixel(x, y)) - qGray(doubled.pixel(x, y))));
                 }
             }
+            qInfo("%s: DPR 2 against 2x, worst pixel difference %d grey levels", text, worst);
             QVERIFY2(worst <= 8, qPrintable(QString("%1: differs by %2").arg(text).arg(worst)));
         }
         // The right edge of segment b of "8" falls on device pixel 20 + 38.

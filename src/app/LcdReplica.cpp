@@ -1,0 +1,94 @@
+#include "app/LcdReplica.h"
+
+#include <QProgressBar>
+
+#include "app/LcdGlyphLabel.h"
+#include "app/LcdLayout.h"
+#include "app/LcdShape.h"
+
+namespace varlo::app {
+
+namespace {
+
+void SetShown(QWidget* widget, bool shown) {
+    if (widget->isHidden() == shown) {
+        widget->setVisible(shown);
+    }
+}
+
+QProgressBar* MakeBar(QWidget* parent) {
+    auto* bar = new QProgressBar(parent);
+    bar->setObjectName(QStringLiteral("PBar2"));
+    bar->setGeometry(kLcdBarBounds);
+    bar->setTextVisible(false);
+    bar->setRange(0, kLcdBarFormMaximum);
+    bar->setValue(kLcdBarFormPosition);
+    // A bar graph of dark segments, as on the meter's display.
+    bar->setStyleSheet(QStringLiteral(
+        "QProgressBar { border: 1px solid #9a9a9a; background: white; padding: 2px; }"
+        "QProgressBar::chunk { background: #141414; width: 5px; margin-right: 2px; }"));
+    return bar;
+}
+
+}  // namespace
+
+LcdReplica::LcdReplica(QWidget* parent) : QFrame(parent) {
+    setObjectName(QStringLiteral("Panel1"));
+    setFixedSize(kLcdPanelSize);
+    setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    setLineWidth(1);
+    setAutoFillBackground(true);
+    QPalette white = palette();
+    white.setColor(QPalette::Window, Qt::white);
+    setPalette(white);
+
+    for (const LcdElementSpec& spec : LcdElements()) {
+        QWidget* widget = nullptr;
+        LcdGlyphLabel* label = nullptr;
+        if (spec.kind == LcdElementKind::Digit || spec.kind == LcdElementKind::Glyph) {
+            label = new LcdGlyphLabel(QString::fromUtf8(spec.caption), spec.textHeight,
+                                      spec.glyphBox, spec.align, this);
+            widget = label;
+        } else {
+            widget = new LcdShape(spec.kind, spec.picture, this);
+        }
+        widget->setObjectName(QString::fromUtf8(spec.name));
+        widget->setGeometry(spec.bounds);
+        // The digits are shown at start; every other element waits for a frame.
+        widget->setVisible(spec.kind == LcdElementKind::Digit);
+        const bool digit = spec.kind == LcdElementKind::Digit;
+        elements_.push_back({widget, spec.flag, spec.digit, digit ? label : nullptr});
+        if (spec.flag == LcdFlag::LcdDc1) {
+            dc_ = widget;
+            dcHome_ = spec.bounds.topLeft();
+        }
+    }
+    bar_ = MakeBar(this);
+}
+
+void LcdReplica::ShowPanel(const LcdPanel& panel) {
+    for (const Element& element : elements_) {
+        if (element.label) {
+            const LcdDigit& digit = panel.Digits[static_cast<std::size_t>(element.digit)];
+            element.label->SetText(QString::fromStdString(digit.Caption));
+            SetShown(element.widget, digit.Visible);
+        } else {
+            SetShown(element.widget, panel.Lit(element.flag));
+        }
+    }
+    // "AC" and "DC" share one place; when a frame lights both, "DC" stands
+    // above "AC" so that neither is drawn over the other.
+    const bool both = panel.Lit(LcdFlag::LcdAC) && panel.Lit(LcdFlag::LcdDc1);
+    const QPoint dcPlace = both ? kLcdDcAboveAc : dcHome_;
+    if (dc_->pos() != dcPlace) {
+        dc_->move(dcPlace);
+    }
+    if (bar_->maximum() != panel.BarMax()) {
+        bar_->setMaximum(panel.BarMax());
+    }
+    if (bar_->value() != panel.BarPosition()) {
+        bar_->setValue(panel.BarPosition());
+    }
+}
+
+}  // namespace varlo::app
