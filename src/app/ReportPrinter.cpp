@@ -106,7 +106,8 @@ PrintOutcome PrintReport(QPrinter& printer, const ReportLayout& layout,
         }
         PaintReportPage(painter, layout, pages[i]);
         if (progress && !progress(i + 1, pages.size())) {
-            printer.abort();
+            // Qt's PDF and print-system engines cannot take back pages
+            // already painted: ending here keeps them.
             painter.end();
             return PrintOutcome::kCancelled;
         }

@@ -31,7 +31,8 @@ enum class PrintOutcome { kDone, kCancelled, kFailed };
 // Paints the report onto the printer page after page: the page range the
 // printer was given (every page by default), in its page order. kFailed when
 // the printer cannot be painted on (an output file that cannot be written)
-// or refuses a new page; kCancelled when `progress` said stop.
+// or refuses a new page; kCancelled when `progress` said stop (the pages
+// painted so far stay on the printer).
 PrintOutcome PrintReport(QPrinter& printer, const ReportLayout& layout,
                          const ReportProgress& progress = {});
 
