@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "app/Glyphs.h"
 #include "recording/ReportLayout.h"
 
 namespace varlo::app {
@@ -33,8 +34,11 @@ Scale DeviceScale(const QPaintDevice& device) {
             device.logicalDpiY() / kPointsPerInch};
 }
 
+// Arial, or where it is not installed a face with its measures.
 QFont ArialFont() {
-    QFont font(QStringLiteral("Arial"));
+    QFont font;
+    font.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
+                      QStringLiteral("Nimbus Sans"), QStringLiteral("Helvetica")});
     font.setStyleHint(QFont::SansSerif);
     font.setPointSizeF(ReportLayout::kPointSize);
     return font;
@@ -72,6 +76,7 @@ void PaintReportPage(QPainter& painter, const ReportLayout& layout, std::size_t 
     const Scale scale = DeviceScale(*painter.device());
     const QFont arial = ArialFont();
     const double lineHeight = ReportLayout::kDetailHeight * scale.y;
+    const double glyphPixels = ReportLayout::kPointSize * scale.pointPixels;
 
     painter.save();
     painter.setPen(Qt::black);
@@ -87,6 +92,8 @@ void PaintReportPage(QPainter& painter, const ReportLayout& layout, std::size_t 
             Qt::AlignTop | (text.centred ? Qt::AlignHCenter : Qt::AlignLeft);
         if (text.face == ReportFace::kArial) {
             painter.drawText(box, static_cast<int>(align), QString::fromStdString(text.text));
+        } else {
+            DrawGlyphText(painter, box, text.text, glyphPixels, align);
         }
     }
     painter.restore();
