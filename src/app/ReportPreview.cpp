@@ -7,6 +7,7 @@
 #include <QPrinter>
 #include <QProgressDialog>
 #include <QString>
+#include <utility>
 
 #include "app/ReportPrinter.h"
 #include "recording/ReadingLog.h"
@@ -22,20 +23,25 @@ namespace {
 // application-modal, so nothing can re-enter the preview meanwhile.
 class PaintProgress {
   public:
-    PaintProgress(QWidget* parent, const QString& label)
-        : dialog_(label, tr("Cancel"), 0, 1, parent) {
+    // `what` names the work: "Preparing" or "Printing".
+    PaintProgress(QWidget* parent, QString what)
+        : what_(std::move(what)), dialog_(QString(), QProgressDialog::tr("Cancel"), 0, 1, parent) {
         dialog_.setWindowModality(Qt::ApplicationModal);
         dialog_.setMinimumDuration(500);
         dialog_.setAutoReset(false);
     }
     bool Step(std::size_t done, std::size_t total) {
-        dialog_.setMaximum(static_cast<int>(total));
+        if (dialog_.maximum() != static_cast<int>(total)) {
+            dialog_.setLabelText(
+                QStringLiteral("%1 the report (%2 pages)...").arg(what_).arg(total));
+            dialog_.setMaximum(static_cast<int>(total));
+        }
         dialog_.setValue(static_cast<int>(done));
         return !dialog_.wasCanceled();
     }
 
   private:
-    static QString tr(const char* text) { return QProgressDialog::tr(text); }
+    QString what_;
     QProgressDialog dialog_;
 };
 
@@ -45,8 +51,7 @@ void PaintForPreview(QPrinter& printer, const ReportLayout& layout, QPrintPrevie
     // saving paint on the printer's own.
     const bool preparing = printer.paintEngine()->type() == QPaintEngine::Picture;
     PaintProgress progress(preparing ? parent : &preview,
-                           preparing ? QStringLiteral("Preparing the report...")
-                                     : QStringLiteral("Printing the report..."));
+                           preparing ? QStringLiteral("Preparing") : QStringLiteral("Printing"));
     const PrintOutcome outcome = PrintReport(
         printer, layout,
         [&](std::size_t done, std::size_t total) { return progress.Step(done, total); });
