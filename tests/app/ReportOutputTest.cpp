@@ -1,8 +1,9 @@
-// The report as a real PDF, read back with pdftotext: pages, paper and where
-// each text stands.
+// The report as real output: a PDF read back with pdftotext and pdftoppm
+// (pages, paper and where each text stands), and a page painted on an image.
 
 #include <QFile>
 #include <QImage>
+#include <QPainter>
 #include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
@@ -174,7 +175,8 @@ void ExpectGlyphTexts(const QImage& image, const varlo::ReportPage& page, int pa
         } else {
             QVERIFY2(std::abs(ink.left() - text.left) <= kToleranceMm, qPrintable(where));
         }
-        QVERIFY2(ink.top() >= text.top - 0.2 && ink.bottom() <= text.top + kLineMm + 0.2,
+        QVERIFY2(ink.top() >= text.top - kToleranceMm &&
+                     ink.bottom() <= text.top + kLineMm + kToleranceMm,
                  qPrintable(where));
     }
     QVERIFY(glyphTexts >= 8);  // title, five headings, footer and a row's own
@@ -182,7 +184,7 @@ void ExpectGlyphTexts(const QImage& image, const varlo::ReportPage& page, int pa
 
 }  // namespace
 
-class ReportPdfTest : public QObject {
+class ReportOutputTest : public QObject {
     Q_OBJECT
 
   private slots:
@@ -261,6 +263,26 @@ class ReportPdfTest : public QObject {
         QCOMPARE(PrintToPdf(ReportLayout(log), path), PrintOutcome::kFailed);
     }
 
+    void paintsOnAnImageAtItsResolution() {
+        ReadingLog log;
+        varlo::testing::AppendVariedRows(log, 12);
+        const ReportLayout layout(log);
+        QImage image(qRound(210.0 * kPixelsPerMm), qRound(297.0 * kPixelsPerMm),
+                     QImage::Format_RGB32);
+        image.setDotsPerMeterX(qRound(kPixelsPerMm * 1000.0));
+        image.setDotsPerMeterY(qRound(kPixelsPerMm * 1000.0));
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        varlo::app::PaintReportPage(painter, layout, 0);
+        painter.end();
+        ExpectGlyphTexts(image, layout.Page(0), 1);
+        // An Arial field: the first row's number, inked from its left edge.
+        const QRectF no = InkBoxMm(image, QRectF(17.0, 37.5, 8.0, 5.0));
+        QVERIFY(!no.isEmpty());
+        QVERIFY2(std::abs(no.left() - 18.5) <= kToleranceMm,
+                 qPrintable(QString::number(no.left())));
+    }
+
   private:
     // Page `index` of the PDF against the layout's page: the Arial texts
     // where pdftotext finds them, the glyph texts where the raster has ink.
@@ -275,5 +297,5 @@ class ReportPdfTest : public QObject {
     QTemporaryDir dir_;
 };
 
-QTEST_MAIN(ReportPdfTest)
-#include "ReportPdfTest.moc"
+QTEST_MAIN(ReportOutputTest)
+#include "ReportOutputTest.moc"
