@@ -1,0 +1,301 @@
+// The report as real output: a PDF read back with pdftotext and pdftoppm
+// (pages, paper and where each text stands), and a page painted on an image.
+
+#include <QFile>
+#include <QImage>
+#include <QPainter>
+#include <QPrinter>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "ReportFixture.h"
+#include "app/Glyphs.h"
+#include "app/ReportPrinter.h"
+#include "recording/ReadingLog.h"
+#include "recording/ReportLayout.h"
+
+using varlo::ReadingLog;
+using varlo::ReportFace;
+using varlo::ReportLayout;
+using varlo::app::PrintOutcome;
+
+namespace {
+
+constexpr double kPointsPerMm = 72.0 / 25.4;
+constexpr double kTolerancePt = 1.0;
+
+struct Word {
+    double x;
+    double y;
+    QString text;
+};
+
+struct PdfPage {
+    double width;
+    double height;
+    std::vector<Word> words;
+};
+
+PrintOutcome PrintToPdf(const ReportLayout& layout, const QString& path, int from = 0, int to = 0) {
+    QPrinter printer(QPrinter::HighResolution);
+    varlo::app::SetUpReportPrinter(printer);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(path);
+    if (from > 0) {
+        printer.setPrintRange(QPrinter::PageRange);
+        printer.setFromTo(from, to);
+    }
+    return varlo::app::PrintReport(printer, layout);
+}
+
+// Every word of the PDF with its top left corner in points, page by page.
+std::vector<PdfPage> ReadPdf(const QString& path) {
+    QProcess pdftotext;
+    pdftotext.start(QStringLiteral("pdftotext"),
+                    {QStringLiteral("-bbox"), path, QStringLiteral("-")});
+    if (!pdftotext.waitForFinished(60000) || pdftotext.exitCode() != 0) {
+        qWarning() << "pdftotext failed:" << pdftotext.errorString()
+                   << pdftotext.readAllStandardError();
+        return {};
+    }
+    const QString html = QString::fromUtf8(pdftotext.readAllStandardOutput());
+    static const QRegularExpression tag(
+        QString::fromLatin1(R"re(<page width="([\d.]+)" height="([\d.]+)">)re"
+                            R"re(|<word xMin="([\d.]+)" yMin="([\d.]+)"[^>]*>([^<]*)</word>)re"));
+    std::vector<PdfPage> pages;
+    for (auto it = tag.globalMatch(html); it.hasNext();) {
+        const auto m = it.next();
+        if (!m.captured(1).isEmpty()) {
+            pages.push_back({m.captured(1).toDouble(), m.captured(2).toDouble(), {}});
+        } else if (!pages.empty()) {
+            pages.back().words.push_back(
+                {m.captured(3).toDouble(), m.captured(4).toDouble(), m.captured(5)});
+        }
+    }
+    return pages;
+}
+
+bool Near(double a, double b) {
+    return std::abs(a - b) <= kTolerancePt;
+}
+
+// Checks that the PDF page holds every Arial text of the layout's page at
+// its place, and no other text in the places of the layout's lines.
+void ExpectArialTexts(const PdfPage& pdf, const varlo::ReportPage& page, int pageNo) {
+    QVERIFY2(Near(pdf.width, 210.0 * kPointsPerMm) && Near(pdf.height, 297.0 * kPointsPerMm),
+             qPrintable(QStringLiteral("page %1 is not A4 portrait").arg(pageNo)));
+    int arial = 0;
+    for (const varlo::ReportText& text : page.texts) {
+        if (text.face != ReportFace::kArial) continue;
+        ++arial;
+        const QString wanted = QString::fromStdString(text.text);
+        const double x = text.left * kPointsPerMm;
+        const double y = text.top * kPointsPerMm;
+        const bool found = std::any_of(pdf.words.begin(), pdf.words.end(), [&](const Word& w) {
+            return w.text == wanted && Near(w.x, x) && Near(w.y, y);
+        });
+        QVERIFY2(found, qPrintable(QStringLiteral("page %1: \"%2\" not at %3, %4 pt")
+                                       .arg(pageNo)
+                                       .arg(wanted)
+                                       .arg(x)
+                                       .arg(y)));
+    }
+    QVERIFY(arial > 0);
+}
+
+constexpr double kRasterDpi = 150.0;
+constexpr double kPixelsPerMm = kRasterDpi / 25.4;
+constexpr double kLineMm = varlo::ReportLayout::kPointSize * 25.4 / 72.0;  // a 10-point line
+constexpr double kToleranceMm = 0.5;
+
+// Page `pageNo` (from 1) of the PDF as pdftoppm renders it.
+QImage Raster(const QString& path, int pageNo, const QString& folder) {
+    const QString base = folder + QStringLiteral("/raster-%1").arg(pageNo);
+    QProcess pdftoppm;
+    pdftoppm.start(
+        QStringLiteral("pdftoppm"),
+        {QStringLiteral("-png"), QStringLiteral("-gray"), QStringLiteral("-r"),
+         QString::number(kRasterDpi), QStringLiteral("-f"), QString::number(pageNo),
+         QStringLiteral("-l"), QString::number(pageNo), QStringLiteral("-singlefile"), path, base});
+    if (!pdftoppm.waitForFinished(60000) || pdftoppm.exitCode() != 0) {
+        qWarning() << "pdftoppm failed:" << pdftoppm.readAllStandardError();
+        return {};
+    }
+    return QImage(base + QStringLiteral(".png"));
+}
+
+// The box, in millimetres, of the dark pixels inside `area` (millimetres).
+QRectF InkBoxMm(const QImage& image, const QRectF& area) {
+    const int left = std::max(0, static_cast<int>(area.left() * kPixelsPerMm));
+    const int top = std::max(0, static_cast<int>(area.top() * kPixelsPerMm));
+    const int right = std::min(image.width() - 1, static_cast<int>(area.right() * kPixelsPerMm));
+    const int bottom = std::min(image.height() - 1, static_cast<int>(area.bottom() * kPixelsPerMm));
+    QRect box;
+    for (int y = top; y <= bottom; ++y) {
+        for (int x = left; x <= right; ++x) {
+            if (qGray(image.pixel(x, y)) < 128) box |= QRect(x, y, 1, 1);
+        }
+    }
+    if (box.isEmpty()) return {};
+    return {box.left() / kPixelsPerMm, box.top() / kPixelsPerMm, box.width() / kPixelsPerMm,
+            box.height() / kPixelsPerMm};
+}
+
+// Checks that every glyph text of the layout's page is inked where the
+// layout puts it: its left edge (its middle when centred) in place and its
+// ink inside its 10-point line.
+void ExpectGlyphTexts(const QImage& image, const varlo::ReportPage& page, int pageNo) {
+    QVERIFY2(!image.isNull(), "no raster of the page");
+    int glyphTexts = 0;
+    for (const varlo::ReportText& text : page.texts) {
+        if (text.face != ReportFace::kGlyph) continue;
+        ++glyphTexts;
+        const double width = varlo::app::GlyphTextWidth(text.text, kLineMm);
+        const double left = text.centred ? text.left + (text.width - width) / 2 : text.left;
+        const QRectF area(left - 1.5, text.top - 1.0, width + 3.0, kLineMm + 2.0);
+        const QRectF ink = InkBoxMm(image, area);
+        const QString where = QStringLiteral("page %1: \"%2\" at %3, %4 mm, ink %5, %6 to %7, %8")
+                                  .arg(pageNo)
+                                  .arg(QString::fromStdString(text.text))
+                                  .arg(text.left)
+                                  .arg(text.top)
+                                  .arg(ink.left())
+                                  .arg(ink.top())
+                                  .arg(ink.right())
+                                  .arg(ink.bottom());
+        QVERIFY2(!ink.isEmpty(), qPrintable(where));
+        if (text.centred) {
+            QVERIFY2(std::abs(ink.center().x() - (text.left + text.width / 2)) <= kToleranceMm,
+                     qPrintable(where));
+        } else {
+            QVERIFY2(std::abs(ink.left() - text.left) <= kToleranceMm, qPrintable(where));
+        }
+        QVERIFY2(ink.top() >= text.top - kToleranceMm &&
+                     ink.bottom() <= text.top + kLineMm + kToleranceMm,
+                 qPrintable(where));
+    }
+    QVERIFY(glyphTexts >= 8);  // title, five headings, footer and a row's own
+}
+
+}  // namespace
+
+class ReportOutputTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void init() { QVERIFY(dir_.isValid()); }
+
+    void oneRowIsOnePage() {
+        ReadingLog log;
+        log.AppendRow(1, "09:05:01", "Temperature", "-0023.5", "?", "Fail", -235);
+        const ReportLayout layout(log);
+        const QString path = dir_.filePath(QStringLiteral("one.pdf"));
+        QCOMPARE(PrintToPdf(layout, path), PrintOutcome::kDone);
+        const std::vector<PdfPage> pdf = ReadPdf(path);
+        QCOMPARE(pdf.size(), std::size_t{1});
+        ExpectPage(path, pdf, 0, layout.Page(0));
+    }
+
+    void rowsRunOverSeveralPages() {
+        ReadingLog log;
+        varlo::testing::AppendVariedRows(log, 80);
+        const ReportLayout layout(log);
+        // Kept in the build tree to be looked at.
+        const QString path = QStringLiteral(VARLO_BIN_DIR "/tests/app/report-80-rows.pdf");
+        QFile::remove(path);
+        QCOMPARE(PrintToPdf(layout, path), PrintOutcome::kDone);
+        const std::vector<PdfPage> pdf = ReadPdf(path);
+        QCOMPARE(pdf.size(), std::size_t{3});
+        for (std::size_t p = 0; p < pdf.size(); ++p) {
+            ExpectPage(path, pdf, p, layout.Page(p));
+            if (QTest::currentTestFailed()) return;
+        }
+    }
+
+    void emptyFunctionLeavesItsPlaceBlank() {
+        ReadingLog log;
+        log.AppendRow(1, "12:00:00", "DC", "1.000", "V", "Pass", 1000);
+        log.AppendRow(2, "12:00:01", "", "2.000", "V", "Pass", 2000);
+        const ReportLayout layout(log);
+        const QString path = dir_.filePath(QStringLiteral("blank.pdf"));
+        QCOMPARE(PrintToPdf(layout, path), PrintOutcome::kDone);
+        const std::vector<PdfPage> pdf = ReadPdf(path);
+        QCOMPARE(pdf.size(), std::size_t{1});
+        ExpectPage(path, pdf, 0, layout.Page(0));
+        // From the end of the time to the value, the second line is blank;
+        // on the first line the same place holds its function.
+        const QImage page = Raster(path, 1, dir_.path());
+        const auto functionPlace = [](int line) {
+            return QRectF(60.0, 36.4 + 6.6 * line, 48.0, 6.6);
+        };
+        QVERIFY(!InkBoxMm(page, functionPlace(0)).isEmpty());
+        QVERIFY(InkBoxMm(page, functionPlace(1)).isEmpty());
+    }
+
+    void printsThePrintersPageRange() {
+        ReadingLog log;
+        varlo::testing::AppendVariedRows(log, 80);
+        const ReportLayout layout(log);
+        const QString path = dir_.filePath(QStringLiteral("range.pdf"));
+        QCOMPARE(PrintToPdf(layout, path, 2, 9), PrintOutcome::kDone);  // 9: past the end
+        const std::vector<PdfPage> pdf = ReadPdf(path);
+        QCOMPARE(pdf.size(), std::size_t{2});
+        ExpectArialTexts(pdf[0], layout.Page(1), 2);
+        ExpectArialTexts(pdf[1], layout.Page(2), 3);
+    }
+
+    void emptyLogPrintsNothing() {
+        ReadingLog log;
+        const QString path = dir_.filePath(QStringLiteral("empty.pdf"));
+        QCOMPARE(PrintToPdf(ReportLayout(log), path), PrintOutcome::kDone);
+        QVERIFY(!QFile::exists(path));
+    }
+
+    void unwritableFileFails() {
+        ReadingLog log;
+        log.AppendRow(1, "12:00:00", "DC", "1.000", "V", "Pass", 1000);
+        const QString path = dir_.filePath(QStringLiteral("no/such/folder/report.pdf"));
+        QCOMPARE(PrintToPdf(ReportLayout(log), path), PrintOutcome::kFailed);
+    }
+
+    void paintsOnAnImageAtItsResolution() {
+        ReadingLog log;
+        varlo::testing::AppendVariedRows(log, 12);
+        const ReportLayout layout(log);
+        QImage image(qRound(210.0 * kPixelsPerMm), qRound(297.0 * kPixelsPerMm),
+                     QImage::Format_RGB32);
+        image.setDotsPerMeterX(qRound(kPixelsPerMm * 1000.0));
+        image.setDotsPerMeterY(qRound(kPixelsPerMm * 1000.0));
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        varlo::app::PaintReportPage(painter, layout, 0);
+        painter.end();
+        ExpectGlyphTexts(image, layout.Page(0), 1);
+        // An Arial field: the first row's number, inked from its left edge.
+        const QRectF no = InkBoxMm(image, QRectF(17.0, 37.5, 8.0, 5.0));
+        QVERIFY(!no.isEmpty());
+        QVERIFY2(std::abs(no.left() - 18.5) <= kToleranceMm,
+                 qPrintable(QString::number(no.left())));
+    }
+
+  private:
+    // Page `index` of the PDF against the layout's page: the Arial texts
+    // where pdftotext finds them, the glyph texts where the raster has ink.
+    void ExpectPage(const QString& path, const std::vector<PdfPage>& pdf, std::size_t index,
+                    const varlo::ReportPage& page) {
+        const int pageNo = static_cast<int>(index + 1);
+        ExpectArialTexts(pdf[index], page, pageNo);
+        if (QTest::currentTestFailed()) return;
+        ExpectGlyphTexts(Raster(path, pageNo, dir_.path()), page, pageNo);
+    }
+
+    QTemporaryDir dir_;
+};
+
+QTEST_MAIN(ReportOutputTest)
+#include "ReportOutputTest.moc"
