@@ -16,7 +16,8 @@ void PrintOverview(std::FILE* out) {
     for (const auto& command : commands) {
         std::fprintf(out, "  %-8s %s\n", command.name, command.summary);
     }
-    std::fprintf(out, "\n'varlo-cli COMMAND --help' describes a command.\n");
+    std::fprintf(out, "\n'varlo-cli COMMAND --help' describes a command; 'varlo-cli --version'\n"
+                      "prints the version.\n");
 }
 
 }  // namespace
@@ -27,6 +28,10 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::string name = argv[1];
+    if (name == "--version") {
+        std::printf("varlo-cli %s\n", VARLO_VERSION);
+        return 0;
+    }
     if (name == "--help" || name == "-h" || name == "help") {
         PrintOverview(stdout);
         return 0;
