@@ -4,6 +4,7 @@
 #include <QHeaderView>
 
 #include "app/ReadingGridColumns.h"
+#include "app/ReadingGridDelegate.h"
 #include "app/ReadingGridModel.h"
 
 namespace varlo::app {
@@ -30,6 +31,7 @@ ReadingGridView::ReadingGridView(ReadingLog& log, QWidget* parent)
     setWordWrap(false);
     setCornerButtonEnabled(false);
     setModel(model_);
+    setItemDelegate(new ReadingGridDelegate(this));
 
     // One fixed height for every row: the view never asks a row its size.
     QHeaderView* rows = verticalHeader();

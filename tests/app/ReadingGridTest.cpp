@@ -5,11 +5,16 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include "GlyphInk.h"
+#include "app/Glyphs.h"
+#include "app/ReadingGridColumns.h"
+#include "app/ReadingGridDelegate.h"
 #include "app/ReadingGridModel.h"
 #include "app/ReadingGridView.h"
 #include "recording/ReadingLog.h"
 
 using varlo::ReadingLog;
+using varlo::app::ReadingGridDelegate;
 using varlo::app::ReadingGridModel;
 using varlo::app::ReadingGridView;
 
@@ -33,6 +38,7 @@ class ReadingGridTest : public QObject {
     void ShowsTheLogColumnsAsTheyAreStored();
     void IsLaidOutAsTheLogGrid();
     void FollowsTheNewestRowAndResetsOnClear();
+    void DrawsTheUnitColumnWithTheMeterGlyphs();
 };
 
 void ReadingGridTest::ModelKeepsItsContractThroughAppendsLoadsAndClears() {
@@ -140,6 +146,35 @@ void ReadingGridTest::FollowsTheNewestRowAndResetsOnClear() {
     QVERIFY(!grid.currentIndex().isValid());
     Record(log, 1);
     QCOMPARE(grid.currentIndex().row(), 0);
+}
+
+void ReadingGridTest::DrawsTheUnitColumnWithTheMeterGlyphs() {
+    ReadingLog log;
+    ReadingGridView grid(log);
+    log.AppendRow(1, "12:00:00", "Ohm", "1.1111", "K*", "Pass", 11111);
+    log.AppendRow(2, "12:00:01", "Ohm", "1.1112", "K*", "Pass", 11112);  // the current row
+    grid.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&grid));
+
+    // The cell as the grid shows it, and the glyphs drawn alone on the
+    // cell's white background.
+    const auto shown = [&](int column) {
+        return grid.viewport()->grab(grid.visualRect(grid.model()->index(0, column))).toImage();
+    };
+    const auto glyphs = [&](QSize size, const char* text, Qt::Alignment align) {
+        return varlo::test::Render(size, [&](QPainter& painter) {
+            varlo::app::DrawGlyphText(painter, ReadingGridDelegate::TextRect(QRect(QPoint(), size)),
+                                      text, ReadingGridDelegate::GlyphPixelHeight(grid.font()),
+                                      align | Qt::AlignVCenter);
+        });
+    };
+    const QImage unit = shown(varlo::app::kUnitGridColumn).convertToFormat(QImage::Format_RGB32);
+    QVERIFY(!varlo::test::InkBox(unit).isEmpty());
+    QCOMPARE(unit, glyphs(unit.size(), "K*", Qt::AlignRight).convertToFormat(QImage::Format_RGB32));
+    // The other columns keep the grid's font.
+    const QImage value = shown(3).convertToFormat(QImage::Format_RGB32);
+    QVERIFY(value !=
+            glyphs(value.size(), "1.1111", Qt::AlignRight).convertToFormat(QImage::Format_RGB32));
 }
 
 QTEST_MAIN(ReadingGridTest)
