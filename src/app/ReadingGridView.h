@@ -9,9 +9,12 @@ namespace varlo::app {
 class ReadingGridModel;
 
 // The reading grid "DBGrid1": the log in a read-only table with whole-row
-// selection. Every row has the same fixed height and nothing is measured
-// per row, so a log of ten million rows scrolls as one of ten. When rows
-// arrive the newest becomes the current row and is scrolled into view.
+// selection, the Unit column in the meter display's glyphs. Every row has
+// the same fixed height and no row is ever measured, so scrolling a log of
+// ten million rows costs what it costs for ten. (The row header still keeps
+// a small record per row and walks them after each insert: see the grid
+// benchmark.) When rows arrive the newest becomes the current row and is
+// scrolled into view.
 class ReadingGridView : public QTableView {
     Q_OBJECT
 
