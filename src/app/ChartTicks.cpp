@@ -6,8 +6,7 @@
 namespace varlo::app {
 
 double NiceTickInterval(double span, int slots, double smallest) {
-    const double floor = smallest > 0.0 ? smallest : 1.0;
-    if (!(span > 0.0) || !std::isfinite(span)) return floor;
+    if (!(span > 0.0) || !std::isfinite(span)) return smallest > 0.0 ? smallest : 1.0;
     const double raw = span / std::max(1, slots);
     const double magnitude = std::pow(10.0, std::floor(std::log10(raw)));
     double step = 10.0 * magnitude;
@@ -18,7 +17,7 @@ double NiceTickInterval(double span, int slots, double smallest) {
             break;
         }
     }
-    return std::max(step, floor);
+    return smallest > 0.0 ? std::max(step, smallest) : step;
 }
 
 }  // namespace varlo::app

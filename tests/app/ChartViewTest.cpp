@@ -6,6 +6,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QValueAxis>
+#include <cmath>
 
 #include "app/ChartView.h"
 #include "chart/ChartActions.h"
@@ -64,6 +65,8 @@ class ChartViewTest : public QObject {
     void GivesOnlyTheWindowOfTenMillionPoints();
     void ReducesAWideWindowToItsEnvelope();
     void DrawsThePlaceholderInTheSeriesColour();
+    void LabelsTheAxesWithRoundSteps_data();
+    void LabelsTheAxesWithRoundSteps();
 };
 
 void ChartViewTest::IsConfiguredAsTheTrendChart() {
@@ -208,6 +211,42 @@ void ChartViewTest::DrawsThePlaceholderInTheSeriesColour() {
     varlo::ShowSeries(c.model, TrendChartModel::kLineSeries);
     c.view.Refresh();
     QCOMPARE(c.Line()->pen().color(), QColor(Qt::red));
+}
+
+void ChartViewTest::LabelsTheAxesWithRoundSteps_data() {
+    QTest::addColumn<double>("yMax");
+    QTest::addColumn<int>("points");
+    QTest::newRow("22000, first page") << 22000.0 << 50;
+    QTest::newRow("2.2") << 2.2 << 50;
+    QTest::newRow("0.022") << 0.022 << 50;
+    QTest::newRow("220, page 1000") << 220.0 << 100'000;
+}
+
+void ChartViewTest::LabelsTheAxesWithRoundSteps() {
+    QFETCH(double, yMax);
+    QFETCH(int, points);
+    Chart c;
+    c.control.SetYMax(yMax);
+    c.control.SetYMin(-yMax);
+    c.Add(points);
+    c.view.Refresh();
+    for (QValueAxis* axis : {c.Axis(Qt::Horizontal), c.Axis(Qt::Vertical)}) {
+        const double step = axis->tickInterval();
+        const double mantissa = step / std::pow(10.0, std::floor(std::log10(step) + 1e-9));
+        QVERIFY2(qFuzzyCompare(mantissa, 1.0) || qFuzzyCompare(mantissa, 2.0) ||
+                     qFuzzyCompare(mantissa, 5.0),
+                 qPrintable(QString::number(step)));
+        // Labels sit on multiples of the step: enough to read the axis, few
+        // enough not to run into each other.
+        const double labels =
+            std::floor(axis->max() / step + 1e-9) - std::ceil(axis->min() / step - 1e-9) + 1;
+        QVERIFY2(labels >= 3 && labels <= 10,
+                 qPrintable(QStringLiteral("%1 labels of %2 on %3 to %4")
+                                .arg(labels)
+                                .arg(step)
+                                .arg(axis->min())
+                                .arg(axis->max())));
+    }
 }
 
 QTEST_MAIN(ChartViewTest)
