@@ -15,7 +15,8 @@ class ReadingGridModel : public QAbstractTableModel, private ReadingLogObserver 
     Q_OBJECT
 
   public:
-    // Becomes the log's observer until destroyed.
+    // Becomes the log's observer until destroyed. The log must outlive the
+    // model: a window that owns both deletes the grid before the log.
     explicit ReadingGridModel(ReadingLog& log, QObject* parent = nullptr);
     ~ReadingGridModel() override;
 

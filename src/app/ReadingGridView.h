@@ -19,6 +19,7 @@ class ReadingGridView : public QTableView {
     Q_OBJECT
 
   public:
+    // The log must outlive the grid (see ReadingGridModel).
     explicit ReadingGridView(ReadingLog& log, QWidget* parent = nullptr);
 
     ReadingGridModel& Model() const { return *model_; }
