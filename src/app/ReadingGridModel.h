@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QAbstractTableModel>
+
+#include "recording/ReadingLog.h"
+
+namespace varlo::app {
+
+// The reading log as a table for the grid: the columns of
+// kReadingGridColumns, read-only, read straight from the log on demand (no
+// row is copied). The model listens to the log and tells its views about
+// appended rows and resets; it knows only the rows the log has announced,
+// so rows a loader appends silently appear with its announcement.
+class ReadingGridModel : public QAbstractTableModel, private ReadingLogObserver {
+    Q_OBJECT
+
+  public:
+    // Becomes the log's observer until destroyed. The log must outlive the
+    // model: a window that owns both deletes the grid before the log.
+    explicit ReadingGridModel(ReadingLog& log, QObject* parent = nullptr);
+    ~ReadingGridModel() override;
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+  private:
+    void RowsAppended(std::size_t first, std::size_t last) override;
+    void RowsReset() override;
+    static int Shown(std::size_t rows);
+
+    ReadingLog& log_;
+    int rows_ = 0;  // rows announced to the views
+};
+
+}  // namespace varlo::app
