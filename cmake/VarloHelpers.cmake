@@ -10,7 +10,10 @@ function(varlo_library name)
     target_link_libraries(${name} INTERFACE ${ARG_DEPS})
     return()
   endif()
-  add_library(${name} STATIC ${sources})
+  # The headers are listed too, so that a new header with Q_OBJECT reaches
+  # moc in an existing build tree, not only in a fresh one.
+  file(GLOB headers CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+  add_library(${name} STATIC ${sources} ${headers})
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
   if(ARG_DEPS)
     target_link_libraries(${name} PUBLIC ${ARG_DEPS})
