@@ -1,100 +1,136 @@
 // Memory and append time of the reading log at the "limitless" record limit:
-// 10,000,000 rows as the recorder writes them.
+// 10,000,000 rows of each of two streams, a drifting reading and the
+// simulator's random frames (see LogRowStreams.h).
 //
-// Prints the log's own count of bytes held (MemoryBytes) and the growth of
-// the process heap as the C library reports it, each per row, beside the
-// target of 48 bytes per row, and the mean time of one append.
+// For each stream, run in a process of its own so that one does not inherit
+// the other's heap, it prints per row: the log's own count of bytes held
+// (MemoryBytes), the growth of the heap as the C library reports it and the
+// growth of the resident set, each beside the target of 40 bytes, and the
+// mean time of one append (the rows are made beforehand, a batch at a time,
+// and only the appends are timed, by the clock and by the thread's CPU time,
+// which a machine busy with other work disturbs less).
 
 #include <malloc.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <random>
-#include <string>
+#include <fstream>
+#include <memory>
+#include <vector>
 
+#include "LogRowStreams.h"
 #include "recording/ReadingLog.h"
 
 namespace {
 
-constexpr double kTargetBytesPerRow = 48.0;
-
-struct Mode {
-    const char* function;
-    const char* unit;
-    int decimals;  // digits after the decimal point
-};
-
-constexpr Mode kModes[] = {
-    {"DC", "V", 3}, {"DC", "V", 4}, {"AC", "V", 3}, {"Ohm", "K*", 2}, {"Frequency", "Hz", 1}};
-
-// A meter value text: sign, five digits with the decimal point in place,
-// leading zeros kept ("00.123", "-1.2345").
-std::string ValueText(int counts, int decimals) {
-    char digits[8];
-    std::snprintf(digits, sizeof digits, "%05d", counts < 0 ? -counts : counts);
-    std::string text = counts < 0 ? "-" : "";
-    const int whole = 5 - decimals;
-    text.append(digits, static_cast<std::size_t>(whole));
-    text += '.';
-    text.append(digits + whole);
-    return text;
-}
-
-std::string TimeText(std::int64_t second) {
-    char text[16];
-    const int s = static_cast<int>(second % 86400);
-    std::snprintf(text, sizeof text, "%02d:%02d:%02d", s / 3600, s / 60 % 60, s % 60);
-    return text;
-}
+constexpr double kTargetBytesPerRow = 40.0;
+constexpr std::size_t kBatchRows = 4096;
 
 std::size_t HeapInUse() {
-    return mallinfo2().uordblks + mallinfo2().hblkhd;
+    const struct mallinfo2 info = mallinfo2();
+    return info.uordblks + info.hblkhd;
+}
+
+std::chrono::nanoseconds ThreadCpuTime() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec);
+}
+
+std::size_t ResidentBytes() {
+    std::ifstream statm("/proc/self/statm");
+    std::size_t size = 0, resident = 0;
+    statm >> size >> resident;
+    return resident * static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+}
+
+bool PrintFigure(const char* what, double perRow) {
+    const bool ok = perRow <= kTargetBytesPerRow;
+    std::printf("  bytes/row %-34s %6.2f   target <= %.0f  %s\n", what, perRow, kTargetBytesPerRow,
+                ok ? "ok" : "OVER");
+    return ok;
+}
+
+// Appends `rows` rows of the stream to a fresh log and prints the figures;
+// true when every memory figure meets the target.
+bool Measure(varlo::bench::LogRowStream& stream, std::size_t rows) {
+    std::vector<varlo::bench::LogRow> batch(kBatchRows);
+    stream.NextBatch(batch);  // the stream's own start-up, outside the figures
+
+    const std::size_t heapBefore = HeapInUse();
+    const std::size_t residentBefore = ResidentBytes();
+    varlo::ReadingLog log;
+    std::chrono::nanoseconds appendTime{0}, appendCpuTime{0};
+    std::size_t done = 0;
+    while (done < rows) {
+        if (done > 0) stream.NextBatch(batch);
+        const std::size_t count = std::min(batch.size(), rows - done);
+        const auto start = std::chrono::steady_clock::now();
+        const auto cpuStart = ThreadCpuTime();
+        for (std::size_t i = 0; i < count; ++i) {
+            const varlo::bench::LogRow& r = batch[i];
+            log.AppendRow(r.no, r.time, r.function, r.value, r.unit, r.judge, r.nval);
+        }
+        appendCpuTime += ThreadCpuTime() - cpuStart;
+        appendTime += std::chrono::steady_clock::now() - start;
+        done += count;
+    }
+    const std::size_t heapAfter = HeapInUse();
+    const std::size_t residentAfter = ResidentBytes();
+
+    const auto perRow = [rows](double bytes) { return bytes / static_cast<double>(rows); };
+    std::printf("reading log, %s stream, %zu rows (last row: %s %s %s %s %s)\n", stream.Name(),
+                rows, log.Text(rows - 1, varlo::ReadingLog::kTime).c_str(),
+                log.Text(rows - 1, varlo::ReadingLog::kFunction).c_str(),
+                log.Text(rows - 1, varlo::ReadingLog::kValue).c_str(),
+                log.Text(rows - 1, varlo::ReadingLog::kUnit).c_str(),
+                log.Text(rows - 1, varlo::ReadingLog::kAuto).c_str());
+    bool ok = PrintFigure("held by the log (MemoryBytes):", perRow(log.MemoryBytes()));
+    ok &= PrintFigure("of heap growth (mallinfo2):",
+                      perRow(static_cast<double>(heapAfter) - static_cast<double>(heapBefore)));
+    ok &= PrintFigure(
+        "of resident set growth (statm):",
+        perRow(static_cast<double>(residentAfter) - static_cast<double>(residentBefore)));
+    std::printf("  time per append:                         %6.1f ns (%.1f ns of CPU time)\n",
+                static_cast<double>(appendTime.count()) / static_cast<double>(rows),
+                static_cast<double>(appendCpuTime.count()) / static_cast<double>(rows));
+    std::fflush(stdout);
+    return ok;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     const std::size_t rows = argc > 1 ? std::strtoull(argv[1], nullptr, 10) : 10'000'000;
-
-    std::mt19937 random(12345);
-    std::uniform_int_distribution<int> step(-40, 40);
-    std::uniform_int_distribution<int> modeChange(0, 9999);
-
-    const std::size_t heapBefore = HeapInUse();
-    varlo::ReadingLog log;
-    int counts = 123;
-    int mode = 0;
-    std::chrono::nanoseconds appendTime{0};
-    for (std::size_t i = 0; i < rows; ++i) {
-        // A drifting reading, now and then another function or range.
-        counts += step(random);
-        if (counts > 22000 || counts < -22000) counts = 0;
-        if (modeChange(random) == 0) mode = (mode + 1) % 5;
-        const Mode& m = kModes[mode];
-        const std::string value = ValueText(counts, m.decimals);
-        const std::string time = TimeText(static_cast<std::int64_t>(i));
-        const char* judge = (counts > -20000 && counts < 20000) ? "Pass" : "Fail";
-
-        const auto start = std::chrono::steady_clock::now();
-        log.AppendRow(static_cast<std::int32_t>(i + 1), time, m.function, value, m.unit, judge,
-                      counts);
-        appendTime += std::chrono::steady_clock::now() - start;
+    if (rows == 0) {
+        std::fprintf(stderr, "usage: bench_reading_log [ROWS]\n");
+        return 2;
     }
-    const std::size_t heapAfter = HeapInUse();
-
-    const double perRowLog = static_cast<double>(log.MemoryBytes()) / static_cast<double>(rows);
-    const double perRowHeap =
-        static_cast<double>(heapAfter - heapBefore) / static_cast<double>(rows);
-    const double nsPerAppend = static_cast<double>(appendTime.count()) / static_cast<double>(rows);
-
-    std::printf("reading log, %zu recorded rows (value \"%s\" in the last row)\n", rows,
-                log.Text(rows - 1, varlo::ReadingLog::kValue).c_str());
-    std::printf("  bytes/row held by the log (MemoryBytes): %6.2f   target <= %.0f  %s\n",
-                perRowLog, kTargetBytesPerRow, perRowLog <= kTargetBytesPerRow ? "ok" : "OVER");
-    std::printf("  bytes/row of heap growth (mallinfo2):    %6.2f   target <= %.0f  %s\n",
-                perRowHeap, kTargetBytesPerRow, perRowHeap <= kTargetBytesPerRow ? "ok" : "OVER");
-    std::printf("  time per append:                          %6.1f ns\n", nsPerAppend);
-    return perRowHeap <= kTargetBytesPerRow ? 0 : 1;
+    using Factory = std::unique_ptr<varlo::bench::LogRowStream> (*)();
+    const Factory streams[] = {varlo::bench::MakeDriftingStream,
+                               varlo::bench::MakeRandomFrameStream};
+    int status = 0;
+    for (const Factory make : streams) {
+        std::fflush(stdout);
+        const pid_t child = fork();
+        if (child < 0) {
+            std::perror("fork");
+            return 2;
+        }
+        if (child == 0) {
+            const auto stream = make();
+            _exit(Measure(*stream, rows) ? 0 : 1);
+        }
+        int childStatus = 0;
+        if (waitpid(child, &childStatus, 0) != child || !WIFEXITED(childStatus) ||
+            WEXITSTATUS(childStatus) != 0) {
+            status = 1;
+        }
+    }
+    return status;
 }

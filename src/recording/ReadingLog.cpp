@@ -14,9 +14,6 @@ namespace {
 constexpr std::array<std::string_view, ReadingLog::kColumnCount> kColumnNames = {
     "No", "time", "DC/AC", "Value", "Unit", "Auto", "NVal"};
 
-constexpr std::uint8_t kNoNullBit = 1;
-constexpr std::uint8_t kNValNullBit = 2;
-
 char AsciiLower(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
@@ -27,10 +24,6 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
         if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
     }
     return true;
-}
-
-std::uint8_t IntNullBit(int column) {
-    return column == ReadingLog::kNo ? kNoNullBit : kNValNullBit;
 }
 
 }  // namespace
@@ -84,28 +77,58 @@ int ReadingLog::TextSlot(int column) {
     return column - 1;
 }
 
-ReadingLog::Row& ReadingLog::RowAt(std::size_t row) {
+ReadingLog::Place ReadingLog::PlaceOf(std::size_t row) const {
     if (row >= rowCount_) {
         throw std::out_of_range("ReadingLog: no row " + std::to_string(row));
     }
-    return chunks_[row / kChunkRows][row % kChunkRows];
+    return {chunks_[row / kChunkRows].get(), row % kChunkRows};
 }
 
-const ReadingLog::Row& ReadingLog::RowAt(std::size_t row) const {
-    return const_cast<ReadingLog*>(this)->RowAt(row);
+bool ReadingLog::IntNull(const Place& place, int column) {
+    const std::uint64_t* bits = column == kNo ? place.chunk->noNull : place.chunk->nvalNull;
+    return (bits[place.index / 64] >> (place.index % 64)) & 1u;
+}
+
+void ReadingLog::SetIntNull(const Place& place, int column, bool null) {
+    std::uint64_t* bits = column == kNo ? place.chunk->noNull : place.chunk->nvalNull;
+    const std::uint64_t bit = std::uint64_t{1} << (place.index % 64);
+    if (null) {
+        bits[place.index / 64] |= bit;
+    } else {
+        bits[place.index / 64] &= ~bit;
+    }
 }
 
 std::size_t ReadingLog::AppendRowSilently() {
     if (rowCount_ == chunks_.size() * kChunkRows) {
-        chunks_.push_back(std::make_unique_for_overwrite<Row[]>(kChunkRows));
+        chunks_.push_back(std::make_unique_for_overwrite<Chunk>());
     }
     const std::size_t index = rowCount_++;
-    Row& row = chunks_[index / kChunkRows][index % kChunkRows];
+    const Place place = PlaceOf(index);
+    Row& row = place.row();
     row.no = 0;
     row.nval = 0;
-    for (auto& id : row.textId) id = 0;
-    row.intNull = kNoNullBit | kNValNullBit;
+    for (auto& cell : row.cell) cell = compact_text::kNull;
+    SetIntNull(place, kNo, true);
+    SetIntNull(place, kNVal, true);
     return index;
+}
+
+std::uint32_t ReadingLog::CellFor(int slot, std::string_view utf8) {
+    const std::string_view text = CutText(utf8);
+    if (const auto cell = compact_text::Encode(text, separators_)) return *cell;
+    // Ids leave the top bit of a cell to the compact texts.
+    if (dictionaries_[slot].Size() >= compact_text::kCompactBit - 1) {
+        throw std::length_error("ReadingLog: too many distinct texts");
+    }
+    return dictionaries_[slot].Intern(text) + 1;
+}
+
+std::string_view ReadingLog::CellText(int slot, std::uint32_t cell, char* buffer) const {
+    if (compact_text::IsCompact(cell)) {
+        return {buffer, compact_text::Decode(cell, separators_, buffer)};
+    }
+    return dictionaries_[slot].At(cell - 1);
 }
 
 std::size_t ReadingLog::AppendRow() {
@@ -148,9 +171,9 @@ void ReadingLog::SetText(std::size_t row, int column, std::string_view utf8) {
         SetInt(row, column, value);
         return;
     }
-    Row& target = RowAt(row);
+    const Place place = PlaceOf(row);
     const int slot = column - 1;
-    target.textId[slot] = dictionaries_[slot].Intern(CutText(utf8)) + 1;
+    place.row().cell[slot] = CellFor(slot, utf8);
 }
 
 void ReadingLog::SetInt(std::size_t row, int column, std::optional<std::int32_t> value) {
@@ -159,16 +182,10 @@ void ReadingLog::SetInt(std::size_t row, int column, std::optional<std::int32_t>
         throw std::invalid_argument("ReadingLog: column " + std::string(kColumnNames[column]) +
                                     " holds texts");
     }
-    Row& target = RowAt(row);
-    const std::uint8_t bit = IntNullBit(column);
-    std::int32_t& field = column == kNo ? target.no : target.nval;
-    if (value) {
-        field = *value;
-        target.intNull = static_cast<std::uint8_t>(target.intNull & ~bit);
-    } else {
-        field = 0;
-        target.intNull = static_cast<std::uint8_t>(target.intNull | bit);
-    }
+    const Place place = PlaceOf(row);
+    std::int32_t& field = column == kNo ? place.row().no : place.row().nval;
+    field = value.value_or(0);
+    SetIntNull(place, column, !value.has_value());
 }
 
 void ReadingLog::SetNull(std::size_t row, int column) {
@@ -176,15 +193,15 @@ void ReadingLog::SetNull(std::size_t row, int column) {
     if (column == kNo || column == kNVal) {
         SetInt(row, column, std::nullopt);
     } else {
-        RowAt(row).textId[column - 1] = 0;
+        PlaceOf(row).row().cell[column - 1] = compact_text::kNull;
     }
 }
 
 bool ReadingLog::IsNull(std::size_t row, int column) const {
     CheckColumn(column);
-    const Row& source = RowAt(row);
-    if (column == kNo || column == kNVal) return (source.intNull & IntNullBit(column)) != 0;
-    return source.textId[column - 1] == 0;
+    const Place place = PlaceOf(row);
+    if (column == kNo || column == kNVal) return IntNull(place, column);
+    return place.row().cell[column - 1] == compact_text::kNull;
 }
 
 std::optional<std::int32_t> ReadingLog::Int(std::size_t row, int column) const {
@@ -193,9 +210,9 @@ std::optional<std::int32_t> ReadingLog::Int(std::size_t row, int column) const {
         throw std::invalid_argument("ReadingLog: column " + std::string(kColumnNames[column]) +
                                     " holds texts");
     }
-    const Row& source = RowAt(row);
-    if (source.intNull & IntNullBit(column)) return std::nullopt;
-    return column == kNo ? source.no : source.nval;
+    const Place place = PlaceOf(row);
+    if (IntNull(place, column)) return std::nullopt;
+    return column == kNo ? place.row().no : place.row().nval;
 }
 
 std::string ReadingLog::Text(std::size_t row, int column) const {
@@ -204,14 +221,20 @@ std::string ReadingLog::Text(std::size_t row, int column) const {
         const auto value = Int(row, column);
         return value ? std::to_string(*value) : std::string();
     }
-    return std::string(TextView(row, column));
+    const int slot = column - 1;
+    const std::uint32_t cell = PlaceOf(row).row().cell[slot];
+    if (cell == compact_text::kNull) return {};
+    char buffer[compact_text::kMaxBytes];
+    return std::string(CellText(slot, cell, buffer));
 }
 
 std::string_view ReadingLog::TextView(std::size_t row, int column) const {
     const int slot = TextSlot(column);
-    const std::uint32_t id = RowAt(row).textId[slot];
-    if (id == 0) return {};
-    return dictionaries_[slot].At(id - 1);
+    const std::uint32_t cell = PlaceOf(row).row().cell[slot];
+    if (cell == compact_text::kNull) return {};
+    char* buffer = viewBuffers_[nextViewBuffer_];
+    if (compact_text::IsCompact(cell)) nextViewBuffer_ = (nextViewBuffer_ + 1) % kTextViewBuffers;
+    return CellText(slot, cell, buffer);
 }
 
 void ReadingLog::Clear() {
@@ -219,6 +242,7 @@ void ReadingLog::Clear() {
     chunks_.shrink_to_fit();
     rowCount_ = 0;
     for (auto& dictionary : dictionaries_) dictionary.Clear();
+    separators_.Clear();
     NotifyReset();
 }
 
@@ -238,19 +262,21 @@ ReadingLog::Checkpoint ReadingLog::MakeCheckpoint() const {
     for (int slot = 0; slot < kTextColumnCount; ++slot) {
         checkpoint.texts[slot] = dictionaries_[slot].Size();
     }
+    checkpoint.separators = separators_.Size();
     return checkpoint;
 }
 
 void ReadingLog::RollBack(const Checkpoint& checkpoint) {
     if (checkpoint.rows == 0) {
-        if (rowCount_ > 0 || MemoryBytes() > 0) Clear();
+        if (rowCount_ > 0 || MemoryBytes() > 0 || separators_.Size() > 0) Clear();
         return;
     }
     TruncateTo(checkpoint.rows);
-    // Rows before the checkpoint use only texts from before it.
+    // Rows before the checkpoint use only texts and separators from before it.
     for (int slot = 0; slot < kTextColumnCount; ++slot) {
         dictionaries_[slot].TruncateTo(checkpoint.texts[slot]);
     }
+    separators_.TruncateTo(checkpoint.separators);
 }
 
 void ReadingLog::EraseFront(std::size_t count) {
@@ -260,16 +286,23 @@ void ReadingLog::EraseFront(std::size_t count) {
         return;
     }
     const std::size_t keep = rowCount_ - count;
-    for (std::size_t row = 0; row < keep; ++row) RowAt(row) = RowAt(row + count);
+    for (std::size_t row = 0; row < keep; ++row) {
+        const Place to = PlaceOf(row), from = PlaceOf(row + count);
+        to.row() = from.row();
+        SetIntNull(to, kNo, IntNull(from, kNo));
+        SetIntNull(to, kNVal, IntNull(from, kNVal));
+    }
     rowCount_ = keep;
     chunks_.resize((keep + kChunkRows - 1) / kChunkRows);
     // The dictionaries again from the rows kept, so that texts only the
-    // dropped rows used are given back.
+    // dropped rows used are given back. Compact cells hold their texts.
     for (int slot = 0; slot < kTextColumnCount; ++slot) {
         TextDictionary kept;
         for (std::size_t row = 0; row < keep; ++row) {
-            std::uint32_t& id = RowAt(row).textId[slot];
-            if (id != 0) id = kept.Intern(dictionaries_[slot].At(id - 1)) + 1;
+            std::uint32_t& cell = PlaceOf(row).row().cell[slot];
+            if (cell != compact_text::kNull && !compact_text::IsCompact(cell)) {
+                cell = kept.Intern(dictionaries_[slot].At(cell - 1)) + 1;
+            }
         }
         dictionaries_[slot].Swap(kept);
     }
@@ -286,7 +319,7 @@ void ReadingLog::NotifyReset() {
 
 std::size_t ReadingLog::MemoryBytes() const {
     std::size_t bytes = chunks_.capacity() * sizeof(chunks_[0]);
-    bytes += chunks_.size() * kChunkRows * sizeof(Row);
+    bytes += chunks_.size() * sizeof(Chunk);
     for (const auto& dictionary : dictionaries_) bytes += dictionary.MemoryBytes();
     return bytes;
 }

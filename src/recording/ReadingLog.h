@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "recording/CompactText.h"
 #include "recording/TextDictionary.h"
 
 namespace varlo {
@@ -23,11 +24,16 @@ class ReadingLogObserver {
 // The in-memory table of recorded readings: seven columns in a fixed order,
 // rows in insertion order, every field either null or holding a value.
 //
-// Storage is compact because recorded texts repeat a lot: each text column
-// keeps a dictionary of its distinct texts and a row stores 32-bit ids, so a
-// recorded row costs 32 bytes plus its share of the dictionaries. Rows live in
-// fixed-size chunks, so growing never copies the table and never holds more
-// than one partly used chunk.
+// Storage is compact so that a log can run all day: a row holds its two
+// integers and one 32-bit cell per text column, 28 bytes and two null bits.
+// A cell holds a value or time text of the meter's shapes itself (see
+// CompactText.h); any other text goes to the column's dictionary of
+// distinct texts and the cell holds its id. Either way a text reads back
+// byte for byte as it was set. Rows live in fixed-size chunks, so growing
+// never copies the table and never holds more than one partly used chunk.
+//
+// The log belongs to one thread: reading a text may use the log's own
+// buffers (see TextView).
 class ReadingLog {
   public:
     static constexpr int kColumnCount = 7;             // No, time, DC/AC, Value, Unit, Auto, NVal
@@ -75,8 +81,14 @@ class ReadingLog {
     std::optional<std::int32_t> Int(std::size_t row, int column) const;
     // UTF-8; "" for null; integers in decimal.
     std::string Text(std::size_t row, int column) const;
-    // Text columns only: a view into the log, valid until Clear.
+    // Text columns only: a view of the text without a copy. A text held in
+    // a dictionary is viewed in place, until the log is cleared, rolled back
+    // or its front erased. A text held in its cell is written into one of
+    // kTextViewBuffers buffers of the log, taken in turn: its view lasts
+    // until that many more texts were viewed, so the views of a whole row
+    // can be held at once. Use Text for a copy that lasts.
     std::string_view TextView(std::size_t row, int column) const;
+    static constexpr std::size_t kTextViewBuffers = 8;
 
     void Clear();                           // all rows
     void TruncateTo(std::size_t rowCount);  // drop rows from rowCount on
@@ -86,6 +98,7 @@ class ReadingLog {
     struct Checkpoint {
         std::size_t rows = 0;
         std::size_t texts[5] = {};
+        std::size_t separators = 0;
     };
     Checkpoint MakeCheckpoint() const;
     void RollBack(const Checkpoint& checkpoint);
@@ -106,23 +119,42 @@ class ReadingLog {
   private:
     static constexpr int kTextColumnCount = 5;
     static constexpr std::size_t kChunkRows = 8192;
+    static constexpr std::size_t kNullWords = kChunkRows / 64;
 
     struct Row {
         std::int32_t no;
         std::int32_t nval;
-        std::uint32_t textId[kTextColumnCount];  // 0 = null, else dictionary index + 1
-        std::uint8_t intNull;                    // bit 0: No null, bit 1: NVal null
+        std::uint32_t cell[kTextColumnCount];  // see CompactText.h
+    };
+    struct Chunk {
+        Row rows[kChunkRows];
+        // One bit a row: set while No, or NVal, is null.
+        std::uint64_t noNull[kNullWords];
+        std::uint64_t nvalNull[kNullWords];
+    };
+    // Where a row lives.
+    struct Place {
+        Chunk* chunk;
+        std::size_t index;  // within the chunk
+        Row& row() const { return chunk->rows[index]; }
     };
 
-    Row& RowAt(std::size_t row);
-    const Row& RowAt(std::size_t row) const;
+    Place PlaceOf(std::size_t row) const;  // throws std::out_of_range
     std::size_t AppendRowSilently();
+    std::uint32_t CellFor(int slot, std::string_view utf8);
+    // The text of a cell that is not null; `buffer` takes a compact one.
+    std::string_view CellText(int slot, std::uint32_t cell, char* buffer) const;
+    static bool IntNull(const Place& place, int column);
+    static void SetIntNull(const Place& place, int column, bool null);
     static int TextSlot(int column);  // throws for integer columns
     static void CheckColumn(int column);
 
-    std::vector<std::unique_ptr<Row[]>> chunks_;
+    std::vector<std::unique_ptr<Chunk>> chunks_;
     std::size_t rowCount_ = 0;
     TextDictionary dictionaries_[kTextColumnCount];
+    SeparatorTable separators_;
+    mutable char viewBuffers_[kTextViewBuffers][compact_text::kMaxBytes] = {};
+    mutable std::size_t nextViewBuffer_ = 0;
     ReadingLogObserver* observer_ = nullptr;
     bool suspended_ = false;
 };

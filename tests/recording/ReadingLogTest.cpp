@@ -221,6 +221,137 @@ TEST(ReadingLogRows, ClearDropsRowsAndMemory) {
     EXPECT_EQ(log.Text(0, ReadingLog::kValue), "x");
 }
 
+// Texts of every kind, held in their cells or in the dictionaries: each
+// reads back byte for byte in every text column.
+const std::vector<std::string> kTextsOfEveryKind = {
+    "12.345", "-0.001", "0L",       "-0L",      "-0L.",     " 1.2",     "1,234",
+    "",       "-",      "23:59:59", "00:00:00", "24:00:00", "1:2:3",    "12٫345",
+    "Pass",   "&  *",   "123456",   "1..2",     "V)",       "12.30.05", "ÄäÖöÜüß€Ωµ°ÆæØøÅåÉéÈ",
+};
+
+TEST(ReadingLogTexts, EveryKindOfTextReadsBackAsItWasSet) {
+    ReadingLog log;
+    for (const auto& text : kTextsOfEveryKind) {
+        const std::size_t row = log.AppendRow();
+        for (int column = 1; column <= 5; ++column) {
+            log.SetText(row, column, text);
+            EXPECT_FALSE(log.IsNull(row, column));
+            EXPECT_EQ(log.Text(row, column), text) << "column " << column;
+            EXPECT_EQ(log.TextView(row, column), text) << "column " << column;
+        }
+    }
+    // Set again over other texts, and read again after all were set.
+    for (std::size_t row = 0; row < log.RowCount(); ++row) {
+        for (int column = 1; column <= 5; ++column) {
+            EXPECT_EQ(log.Text(row, column), kTextsOfEveryKind[row]) << row << " " << column;
+        }
+    }
+    log.SetText(0, ReadingLog::kValue, "Fail");
+    log.SetText(1, ReadingLog::kValue, "00:00:01");
+    EXPECT_EQ(log.Text(0, ReadingLog::kValue), "Fail");
+    EXPECT_EQ(log.Text(1, ReadingLog::kValue), "00:00:01");
+}
+
+TEST(ReadingLogTexts, AWholeRowOfViewsCanBeHeldAtOnce) {
+    ReadingLog log;
+    log.AppendRow(1, "12:00:01", "DC", "-1.2345", "0L", "Pass", 1);
+    log.AppendRow(2, "12:00:02", "AC", "00.100", "0.L", "Fail", 2);
+    std::vector<std::string_view> views;
+    for (std::size_t row = 0; row < 2; ++row) {
+        for (int column = 1; column <= 5; ++column) views.push_back(log.TextView(row, column));
+    }
+    EXPECT_THAT(views, testing::ElementsAre("12:00:01", "DC", "-1.2345", "0L", "Pass", "12:00:02",
+                                            "AC", "00.100", "0.L", "Fail"));
+}
+
+TEST(ReadingLogTexts, DistinctReadingsOfTheMetersShapesCostNoDictionary) {
+    ReadingLog log;
+    constexpr int kRows = 100000;
+    for (int i = 0; i < kRows; ++i) {
+        // Every value and time text of its own.
+        const std::string digits = std::to_string(10000 + i % 90000);
+        const std::string value = (i % 2 ? "-" : "") + digits.substr(0, 2) + "." + digits.substr(2);
+        const int second = i % 86400;
+        char time[16];
+        std::snprintf(time, sizeof time, "%02d:%02d:%02d", second / 3600, second / 60 % 60,
+                      second % 60);
+        log.AppendRow(i, time, "DC", value, "V", "Pass", i);
+        ASSERT_EQ(log.Text(i, ReadingLog::kValue), value);
+        ASSERT_EQ(log.Text(i, ReadingLog::kTime), time);
+    }
+    // Rows of 28 bytes in whole chunks, and three short dictionaries.
+    EXPECT_LT(log.MemoryBytes(), kRows * 32u);
+}
+
+// A log of rows of every kind of text, with a check of every field.
+struct MixedLog {
+    ReadingLog log;
+    std::vector<std::vector<std::string>> rows;
+
+    void Append(int n) {
+        for (int i = 0; i < n; ++i) {
+            const int k = static_cast<int>(rows.size());
+            const auto& pick = [&](int offset) -> const std::string& {
+                return kTextsOfEveryKind[static_cast<std::size_t>(k + offset) %
+                                         kTextsOfEveryKind.size()];
+            };
+            std::vector<std::string> row = {std::to_string(k), pick(0),  pick(3),
+                                            pick(7),           pick(11), "t" + std::to_string(k)};
+            log.AppendRow(k, row[1], row[2], row[3], row[4], row[5], -k);
+            rows.push_back(std::move(row));
+        }
+    }
+    // The log's rows are the expected ones from `first` on.
+    void Check(std::size_t first) const {
+        ASSERT_EQ(log.RowCount(), rows.size() - first);
+        for (std::size_t row = 0; row < log.RowCount(); ++row) {
+            const auto& want = rows[first + row];
+            ASSERT_EQ(log.Text(row, ReadingLog::kNo), want[0]) << row;
+            for (int column = 1; column <= 5; ++column) {
+                ASSERT_EQ(log.Text(row, column), want[static_cast<std::size_t>(column)])
+                    << row << " " << column;
+            }
+        }
+    }
+};
+
+TEST(ReadingLogTexts, TruncateAndEraseFrontKeepEveryForm) {
+    MixedLog mixed;
+    mixed.Append(9000);
+    mixed.log.TruncateTo(8500);
+    mixed.rows.resize(8500);
+    mixed.Check(0);
+    mixed.log.EraseFront(8200);
+    mixed.Check(8200);
+    mixed.Append(100);  // rows appended after the erase
+    mixed.Check(8200);
+}
+
+TEST(ReadingLogTexts, RollBackKeepsWhatTheRowsBeforeTheCheckpointUse) {
+    MixedLog mixed;
+    mixed.Append(8500);
+    const ReadingLog::Checkpoint checkpoint = mixed.log.MakeCheckpoint();
+    const std::size_t memory = mixed.log.MemoryBytes();
+    for (int i = 0; i < 20000; ++i) {
+        mixed.log.AppendRow(i, "x" + std::to_string(i), "", "1.5", "", "", i);
+    }
+    mixed.log.RollBack(checkpoint);
+    mixed.Check(0);
+    EXPECT_LT(mixed.log.MemoryBytes(), memory + 4096);  // the rows and texts given back
+
+    // Separators met after the checkpoint are given back and taken anew.
+    ReadingLog log;
+    log.AppendRow(1, "12:00:00", "DC", "-1.234", "V", "Pass", 1);
+    const ReadingLog::Checkpoint second = log.MakeCheckpoint();
+    log.AppendRow(2, "12/00/00", "DC", "1,5", "V", "Pass", 2);
+    log.RollBack(second);
+    log.AppendRow(3, "12;00;00", "DC", "1|5", "V", "Pass", 3);
+    EXPECT_EQ(log.Text(0, ReadingLog::kTime), "12:00:00");
+    EXPECT_EQ(log.Text(0, ReadingLog::kValue), "-1.234");
+    EXPECT_EQ(log.Text(1, ReadingLog::kTime), "12;00;00");
+    EXPECT_EQ(log.Text(1, ReadingLog::kValue), "1|5");
+}
+
 class RecordingObserver : public ReadingLogObserver {
   public:
     void RowsAppended(std::size_t first, std::size_t last) override {
