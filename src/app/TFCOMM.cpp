@@ -148,9 +148,10 @@ void TFCOMM::ConnectHandlers() {
     onMenu("N500001", &TFCOMM::N500001Click);
     onMenu("N1000001", &TFCOMM::N1000001Click);
     onMenu("limitess", &TFCOMM::limitessClick);
-    trecord_.setObjectName(QStringLiteral("Trecord"));
-    connect(&trecord_, &QTimer::timeout, this, &TFCOMM::TrecordTimer);
-    trecord_.start(1000);
+    trecord_ = new QTimer(this);
+    trecord_->setObjectName(QStringLiteral("Trecord"));
+    connect(trecord_, &QTimer::timeout, this, &TFCOMM::TrecordTimer);
+    trecord_->start(1000);
 
     // Chart tool bar and menu "Graphic".
     onClick("BtFirst", &TFCOMM::BtFirstClick);

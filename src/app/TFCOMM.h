@@ -134,7 +134,7 @@ class TFCOMM : public QMainWindow, private SessionView {
     std::vector<EditBinding*> editBindings_;
     // The local edit model of the page size, until the session owns it.
     EditBox maxrecord_{"100"};
-    QTimer trecord_;
+    QTimer* trecord_ = nullptr;
     QRect chartBounds_;  // the chart's bounds before it was enlarged
     bool shown_ = false;
 };
