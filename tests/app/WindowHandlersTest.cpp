@@ -1,0 +1,256 @@
+// The window's handlers as the user reaches them: Quit and Exit, a typed
+// alarm limit that is not a number, the record-limit menu, paging, Record
+// New, the table files, enlarging the chart, the sampling countdown.
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QToolButton>
+
+#include "WindowFixture.h"
+#include "app/Controls.h"
+
+using varlo::Dialogs;
+using varlo::app::testing::WindowFixture;
+
+namespace {
+
+void AddRows(varlo::ReadingLog& log, int count) {
+    for (int i = 1; i <= count; ++i) {
+        log.AppendRow(i, "09:30:00", "DC", "1.000", "V", "Pass", 1000);
+    }
+}
+
+void Click(QWidget& widget) {
+    QTest::mouseClick(&widget, Qt::LeftButton, {}, widget.rect().center());
+}
+
+}  // namespace
+
+class WindowHandlersTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void quitAnsweredNoChangesNothing() {
+        WindowFixture f;
+        f.Show();
+        AddRows(f.window->Session().log, 3);
+        f.dialogs.answers = {Dialogs::Answer::No};
+        Click(f.Get("BitBtn1"));
+        QCOMPARE(f.dialogs.asked,
+                 std::vector<std::string>{"Are you sure that you want to quit this application?"});
+        QVERIFY(f.window->isVisible());
+        QCOMPARE(f.window->Session().log.RowCount(), std::size_t{3});
+        QVERIFY(f.Get<QTimer>("Trecord").isActive());
+    }
+
+    void quitAnsweredYesCloses() {
+        WindowFixture f;
+        f.Show();
+        f.dialogs.answers = {Dialogs::Answer::Yes};
+        Click(f.Get("BitBtn1"));
+        QCOMPARE(f.dialogs.asked.size(), std::size_t{1});
+        QVERIFY(!f.window->isVisible());
+    }
+
+    // "Exit" and the close box end the program without a question, also
+    // with unsaved readings in the log.
+    void exitAndCloseBoxAskNothing() {
+        WindowFixture exit;
+        exit.Show();
+        AddRows(exit.window->Session().log, 2);
+        emit exit.Get<varlo::app::ClickPanel>("BtExit").clicked();
+        QVERIFY(!exit.window->isVisible());
+        QVERIFY(exit.dialogs.asked.empty());
+
+        WindowFixture closeBox;
+        closeBox.Show();
+        AddRows(closeBox.window->Session().log, 2);
+        QVERIFY(closeBox.window->close());
+        QVERIFY(closeBox.dialogs.asked.empty());
+    }
+
+    // An alarm limit typed as "12-" fails its conversion: the general error
+    // report shows the message, the limit keeps its value, the text stays
+    // as typed, and the window goes on taking keys.
+    void typedLimitThatIsNotANumberReachesTheErrorReport() {
+        WindowFixture f;
+        f.Show();
+        auto& setmax = f.Get<QLineEdit>("Setmax");
+        setmax.selectAll();
+        QTest::keyClicks(&setmax, "12");
+        QCOMPARE(f.window->Session().alarms.AlarmHigh, 12.0f);
+        QTest::keyClick(&setmax, Qt::Key_Minus);
+        QCOMPARE(f.dialogs.errors, std::vector<std::string>{"'12-' is not a valid integer value"});
+        QCOMPARE(setmax.text(), QStringLiteral("12-"));
+        QCOMPARE(f.window->Session().alarms.AlarmHigh, 12.0f);
+        QTest::keyClick(&setmax, Qt::Key_Backspace);
+        QTest::keyClick(&setmax, Qt::Key_5);
+        QCOMPARE(setmax.text(), QStringLiteral("125"));
+        QCOMPARE(f.window->Session().alarms.AlarmHigh, 125.0f);
+        QCOMPARE(f.dialogs.errors.size(), std::size_t{1});
+    }
+
+    // A judge limit typed empty or as a lone minus is replaced at once.
+    void judgeLimitsAreReplacedWhenNotANumber() {
+        WindowFixture f;
+        f.Show();
+        auto& lo = f.Get<QLineEdit>("T1LO");
+        lo.selectAll();
+        QTest::keyClick(&lo, Qt::Key_Backspace);
+        QCOMPARE(lo.text(), QStringLiteral("0"));
+        QCOMPARE(lo.selectedText(), QStringLiteral("0"));
+        QTest::keyClick(&lo, Qt::Key_Minus);
+        QCOMPARE(lo.text(), QStringLiteral("-0"));
+        QCOMPARE(lo.selectedText(), QStringLiteral("0"));
+        QTest::keyClick(&lo, Qt::Key_5);
+        QCOMPARE(lo.text(), QStringLiteral("-5"));
+        QCOMPARE(f.window->Session().controls.T1LO.Text(), std::string("-5"));
+    }
+
+    void recordLimitMenu_data() {
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<int>("limit");
+        QTest::newRow("1000") << "N10001" << 1000;
+        QTest::newRow("5000") << "N50001" << 5000;
+        QTest::newRow("10000") << "N100001" << 10000;
+        QTest::newRow("50000") << "N500001" << 50000;
+        QTest::newRow("100000") << "N1000001" << 100000;
+        QTest::newRow("limitless") << "limitess" << 10000000;
+    }
+
+    void recordLimitMenu() {
+        QFETCH(QString, item);
+        QFETCH(int, limit);
+        WindowFixture f;
+        // Start from another item, so that each row moves the check mark.
+        f.Get<QAction>(item == "N50001" ? "N10001" : "N50001").trigger();
+        f.Get<QAction>(item.toUtf8().constData()).trigger();
+        QCOMPARE(f.window->Session().recorder.State().RecordLimit, limit);
+        for (const char* name :
+             {"N10001", "N50001", "N100001", "N500001", "N1000001", "limitess"}) {
+            QCOMPARE(f.Get<QAction>(name).isChecked(), item == name);
+        }
+    }
+
+    // The paging buttons and the menu items move the chart a page and show
+    // its number on Bt10.
+    void pagingShowsThePageNumber() {
+        WindowFixture f;
+        f.Show();
+        for (int i = 0; i < 250; ++i) f.window->Session().chart.AddValue(i);
+        auto& page = f.Get<QToolButton>("Bt10");
+        Click(f.Get("BtFirst"));
+        QCOMPARE(page.text(), QStringLiteral("1"));
+        Click(f.Get("BtNext"));
+        QCOMPARE(page.text(), QStringLiteral("2"));
+        Click(f.Get("BTlast"));
+        QCOMPARE(page.text(), QStringLiteral("3"));
+        Click(f.Get("BTPrevious"));
+        QCOMPARE(page.text(), QStringLiteral("2"));
+        f.Get<QAction>("First").trigger();
+        QCOMPARE(page.text(), QStringLiteral("1"));
+        f.Get<QAction>("Last").trigger();
+        QCOMPARE(page.text(), QStringLiteral("3"));
+        QCOMPARE(f.window->Session().chart.GetPageNo(), 3);
+    }
+
+    void recordNewClearsOnlyWhenConfirmed() {
+        WindowFixture f;
+        f.Show();
+        varlo::MeterSession& session = f.window->Session();
+        AddRows(session.log, 5);
+        for (int i = 0; i < 150; ++i) session.chart.AddValue(i);
+        f.Get<QAction>("Last").trigger();
+        f.dialogs.answers = {Dialogs::Answer::No, Dialogs::Answer::Yes};
+        Click(f.Get("RecordNew"));
+        QCOMPARE(f.dialogs.asked, std::vector<std::string>{"Do you want to delete this record?"});
+        QCOMPARE(session.log.RowCount(), std::size_t{5});
+        QCOMPARE(f.Get<QToolButton>("Bt10").text(), QStringLiteral("2"));
+        f.Get<QAction>("New1").trigger();
+        QCOMPARE(f.dialogs.asked.size(), std::size_t{2});
+        QCOMPARE(session.log.RowCount(), std::size_t{0});
+        QCOMPARE(f.Get<QToolButton>("Bt10").text(), QStringLiteral("1"));
+        QCOMPARE(session.chartModel.PointCount(0), 1);  // the placeholder of New
+    }
+
+    // Save and open go through their dialogs to real files; a cancelled
+    // dialog does nothing.
+    void tableFilesThroughTheirDialogs() {
+        QTemporaryDir folder;
+        QVERIFY(folder.isValid());
+        const std::string path = folder.filePath("readings.txt").toStdString();
+        WindowFixture f;
+        f.Show();
+        AddRows(f.window->Session().log, 2);
+        f.files.answers = {path, std::nullopt};
+        Click(f.Get("saveas"));
+        f.Get<QAction>("Save1").trigger();
+        QCOMPARE(f.files.shown, (std::vector<std::string>{"SaveDialog2", "SaveDialog2"}));
+        QCOMPARE(f.dialogs.informed,
+                 std::vector<std::string>{"save table to specified file: " + path + " Scuss!"});
+        QFile file(QString::fromStdString(path));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readLine(), QByteArray("No\tTime\tDC/AC\tValue\tUnit\tAUTO\r\n"));
+        QCOMPARE(file.readLine(), QByteArray("1\t09:30:00\tDC\t1.000\tV\tPass\r\n"));
+
+        f.files.answers = {path, std::nullopt};
+        Click(f.Get("OpenDataFiles"));
+        Click(f.Get("OpenDataFiles"));
+        QCOMPARE(f.files.shown.back(), std::string("OpenDialog1"));
+        QCOMPARE(f.window->Session().log.RowCount(), std::size_t{4});
+    }
+
+    // Enlarge, then restore: the chart returns exactly to its bounds and the
+    // tool bar to its place.
+    void enlargeAndRestoreTheChart() {
+        WindowFixture f;
+        f.Show();
+        QWidget& chart = f.Get("Chtshow");
+        const QRect before = chart.geometry();
+        emit f.Get<varlo::app::PictureBox>("TbFd").clicked();
+        const QSize outer = varlo::app::TFCOMM::OuterSize();
+        QCOMPARE(chart.geometry(), QRect(2, 28, outer.width() - 12, outer.height() - 85));
+        QVERIFY(!f.Get("Panel1").isVisible());
+        QVERIFY(!f.Get("Panel6").isVisible());
+        QVERIFY(!f.Get("TbFd").isVisible());
+        QVERIFY(f.Get("TbSx").isVisible());
+        QCOMPARE(f.Get("Panel5").pos(), QPoint(2, 2));
+        QVERIFY(f.window->centralWidget()->rect().contains(chart.geometry()));
+
+        emit f.Get<varlo::app::PictureBox>("TbSx").clicked();
+        QCOMPARE(chart.geometry(), before);
+        QCOMPARE(f.Get("Panel5").pos(), QPoint(341, 166));
+        QVERIFY(f.Get("Panel1").isVisible());
+        QVERIFY(f.Get("Panel6").isVisible());
+        QVERIFY(f.Get("TbFd").isVisible());
+        QVERIFY(!f.Get("TbSx").isVisible());
+    }
+
+    // New and the hidden series chooser reach the chart model.
+    void newAndSeriesChooserReachTheChart() {
+        WindowFixture f;
+        varlo::MeterSession& session = f.window->Session();
+        for (int i = 0; i < 5; ++i) session.chart.AddValue(i);
+        f.Get<QAction>("New").trigger();
+        QCOMPARE(session.chartModel.PointCount(0), 1);
+        QCOMPARE(session.chartModel.ActiveSeries(), 0);
+        f.Get<QComboBox>("ComboBox1").setCurrentIndex(1);
+        QCOMPARE(session.chartModel.ActiveSeries(), 1);
+    }
+
+    // Trecord counts the sampling countdown down once a second.
+    void trecordCountsTheSamplingDown() {
+        WindowFixture f;
+        varlo::MeterSession& session = f.window->Session();
+        session.controls.RecordSI = true;
+        session.recorder.State().SampleCountdown = 2;
+        QTRY_COMPARE_WITH_TIMEOUT(session.recorder.State().SampleCountdown, 1, 10000);
+    }
+};
+
+VARLO_APP_TEST_MAIN(WindowHandlersTest)
+#include "WindowHandlersTest.moc"
