@@ -64,10 +64,8 @@ MeterSession::MeterSession(const LocaleSource& localeSource, const LocalClock& c
 }
 
 void MeterSession::WireControls() {
-    auto judgeFilter = [this](char32_t key) {
-        return T1HIKeyPress(key, locale.DecimalSeparator());
-    };
-    auto judgeCheck = [this](EditBox& edit) { T1HIChange(edit, locale.Format()); };
+    auto judgeFilter = [this](char32_t key) { return T1HIKeyPress(key, decoder.DecimalSep()); };
+    auto judgeCheck = [this](EditBox& edit) { T1HIChange(edit, decoder.Format()); };
     for (EditBox* edit : {&controls.T1HI, &controls.T1LO}) {
         edit->SetKeyFilter(judgeFilter);
         edit->SetOnChange(judgeCheck);

@@ -80,6 +80,11 @@ class MeterSession : private ReadingFollowUp,
     void OnHidReport(std::uint8_t reportId, const std::uint8_t* data, std::uint16_t size);
     // The 1000 ms tick of the sampling countdown.
     void TrecordTimer();
+    // The user's locale changed: its separators and formats are read afresh.
+    void LocaleChanged() {
+        decoder.RefreshLocale();
+        recorder.RefreshLocale();
+    }
 
     // Chart operations of the window.
     void ShowSeries(int index);

@@ -29,6 +29,7 @@ struct Bench {
         LocaleFormat format;
         format.DecimalSeparator = sep;
         locale.Set(format);
+        session.LocaleChanged();
         session.assembler.SetErrorReport([this](const std::string& e) { errors.push_back(e); });
     }
     // Sends one frame "A...D" as the meter does (LF first).
@@ -127,7 +128,11 @@ TEST(Session, LimitTypedWithTheOtherSeparatorIsRewritten) {
         f.DecimalSeparator = ",";
         return f;
     }());
-    b.Frame(Volts1("01400"));  // "01,400"
+    b.Frame(Volts1("01400"));  // read before the locale-change event: "01.400"
+    EXPECT_EQ(b.Reading().ValueText, "01.400");
+    EXPECT_EQ(b.session.controls.T1HI.Text(), "1.5");
+    b.session.LocaleChanged();
+    b.Frame(Volts1("01400"));
     EXPECT_EQ(b.session.controls.T1HI.Text(), "1,5");
     EXPECT_EQ(b.Reading().ValueText, "01,400");
     EXPECT_EQ(b.Reading().JudgeText, "Pass");
