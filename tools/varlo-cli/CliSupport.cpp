@@ -7,6 +7,7 @@
 
 #include "decode/FrameDump.h"
 #include "platform/SystemLocale.h"
+#include "recording/EditBox.h"
 
 namespace varlo::cli {
 
@@ -25,8 +26,13 @@ bool TakeReadOption(const std::string& arg, ArgCursor& cursor, ReadOptions& opti
         options.hidReports = true;
     } else if (arg == "--decimal-sep") {
         options.decimalSep = cursor.Value(arg);
-        if (options.decimalSep->empty()) {
+        const std::string& sep = *options.decimalSep;
+        if (sep.empty()) {
             throw UsageError("option --decimal-sep needs a character");
+        }
+        // One character: a single UTF-8 sequence, well formed.
+        if (Utf8Encode(FirstCodePoint(sep)) != sep) {
+            throw UsageError("option --decimal-sep: '" + sep + "' is not one character");
         }
     } else {
         return false;

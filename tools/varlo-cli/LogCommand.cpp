@@ -118,10 +118,11 @@ class LogRun : private SessionView {
     void StreamRows() { session.SetView(this); }
     bool OutputClosed() const { return outputClosed_; }
 
-    // Writes what is left, the table file and the summary lines.
+    // Writes what is left, the table file and the summary lines. A run that
+    // failed leaves the table file as it was.
     int Finish(int status) {
         if (options_.output) {
-            if (!SaveTableByExtension(session.Log(), *options_.output, dialogs) && status == 0) {
+            if (status == 0 && !SaveTableByExtension(session.Log(), *options_.output, dialogs)) {
                 status = 1;
             }
         } else {
@@ -241,6 +242,8 @@ int RunReplayLog(const LogOptions& options) {
     session.Assembler().SetOnFrameCompleted(
         [&] { replay.NextFrame([&] { session.TrecordTimer(); }); });
 
+    run.PrintHeader();
+    run.StreamRows();
     int status = 0;
     try {
         if (options.hidReports) {
@@ -254,7 +257,6 @@ int RunReplayLog(const LogOptions& options) {
         std::fprintf(stderr, "%s\n", error.what());
         status = 2;
     }
-    run.PrintHeader();
     return run.Finish(status);
 }
 

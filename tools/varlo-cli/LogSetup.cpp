@@ -32,7 +32,8 @@ const char* const kLogUsage =
     "--start (default 00:00:00), each next one --period milliseconds later (500).\n"
     "  --chart              also print the chart's state at the end\n"
     "  -o FILE              write the log to FILE when the run ends, nothing to standard\n"
-    "                       output: exactly \".xml\" gives XML, anything else the table text\n"
+    "                       output: exactly \".xml\" gives XML, anything else the table text;\n"
+    "                       -o - is standard output\n"
     "  --hid-reports, --chunk N, --decimal-sep C   read the input as dump does\n"
     "\n"
     "       varlo-cli log --port DEVICE|COMn [--count N] [--seconds S] [--capture FILE] ...\n"
@@ -118,6 +119,9 @@ LogOptions ParseLogOptions(const std::vector<std::string>& args,
             if (options.output->empty()) {
                 throw UsageError("option -o needs a file");
             }
+            if (*options.output == "-") {
+                options.output.reset();  // standard output, as without -o
+            }
         } else if (contains(extraValued, arg)) {
             options.extra.emplace_back(arg, cursor.Value(arg));
         } else if (contains(extraFlags, arg)) {
@@ -136,7 +140,8 @@ namespace {
 
 // Types a text into an edit box of the session, key by key, as a user would
 // after selecting its old text; a key release follows each key in the
-// recall time edits. The result must be the text typed.
+// recall time edits. The result must be the text typed. A refused value is
+// quoted whole in the message, not the part typed when the box refused it.
 void TypeInto(MeterSession& session, SessionEdit edit, const std::string& option,
               const std::string& text, bool keyUp = false) {
     const EditBox& box = session.Controls().Edit(edit);
@@ -167,7 +172,14 @@ void TypeInto(MeterSession& session, SessionEdit edit, const std::string& option
             i += length;
         }
     } catch (const VarloError& error) {
-        throw UsageError("option " + option + ": " + error.what());
+        // The message quotes the box's text at the failure ("'1-' is not a
+        // valid integer value" for 1-2); the option's value is what was given.
+        std::string message = error.what();
+        const std::string partial = "'" + box.Text() + "'";
+        if (message.rfind(partial, 0) == 0) {
+            message = "'" + text + "'" + message.substr(partial.size());
+        }
+        throw UsageError("option " + option + ": " + message);
     }
     if (box.Text() != text) {
         throw UsageError("option " + option + ": '" + text +
