@@ -114,7 +114,7 @@ bool MeterDecoder::LcdDisplayKESTO(std::string_view frameText) {
     link_.LinkIdleTicks = 0;
 
     // 3. Frame bits, traced position by position.
-    frameBits_ = BuildFrameBits(frameText_);
+    BuildFrameBits(frameText_, frameBits_);
     traces_.Memo2.AddRepeated(frameText_, 12);
     traces_.Memo1.AddFrameBitsProgression(frameText_);
 

@@ -109,7 +109,8 @@ void MeterPipeline::PrintDecodedFrames(bool flushEachLine) {
     assembler.SetErrorReport(
         [](const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); });
     decoder.SetOnDecoded([this, flushEachLine] {
-        line_ = FormatDumpLine(decoder);
+        line_.clear();
+        AppendDumpLine(decoder, line_);
         line_ += '\n';
         std::fwrite(line_.data(), 1, line_.size(), stdout);
         if (flushEachLine && std::fflush(stdout) != 0) {
