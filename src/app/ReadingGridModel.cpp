@@ -7,12 +7,19 @@
 namespace varlo::app {
 
 ReadingGridModel::ReadingGridModel(ReadingLog& log, QObject* parent)
-    : QAbstractTableModel(parent), log_(log), rows_(Shown(log.RowCount())) {
-    log_.SetObserver(this);
+    : ReadingGridModel(
+          log, [&log](ReadingLogObserver* observer) { log.SetObserver(observer); }, parent) {}
+
+ReadingGridModel::ReadingGridModel(const ReadingLog& log, AttachObserver attach, QObject* parent)
+    : QAbstractTableModel(parent),
+      log_(log),
+      attach_(std::move(attach)),
+      rows_(Shown(log.RowCount())) {
+    attach_(this);
 }
 
 ReadingGridModel::~ReadingGridModel() {
-    log_.SetObserver(nullptr);
+    attach_(nullptr);
 }
 
 // A view counts rows in an int; a log beyond that shows its first INT_MAX.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <functional>
 
 #include "recording/ReadingLog.h"
 
@@ -15,9 +16,14 @@ class ReadingGridModel : public QAbstractTableModel, private ReadingLogObserver 
     Q_OBJECT
 
   public:
+    // Hands the log its observer: the model, or null when it goes.
+    using AttachObserver = std::function<void(ReadingLogObserver*)>;
+
     // Becomes the log's observer until destroyed. The log must outlive the
     // model: a window that owns both deletes the grid before the log.
     explicit ReadingGridModel(ReadingLog& log, QObject* parent = nullptr);
+    // The same for a log that its owner lets others read only.
+    ReadingGridModel(const ReadingLog& log, AttachObserver attach, QObject* parent = nullptr);
     ~ReadingGridModel() override;
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -32,7 +38,8 @@ class ReadingGridModel : public QAbstractTableModel, private ReadingLogObserver 
     void RowsReset() override;
     static int Shown(std::size_t rows);
 
-    ReadingLog& log_;
+    const ReadingLog& log_;
+    AttachObserver attach_;
     int rows_ = 0;  // rows announced to the views
 };
 

@@ -20,7 +20,16 @@ QFont PixelFont(const char* family, int pixels) {
 }  // namespace
 
 ReadingGridView::ReadingGridView(ReadingLog& log, QWidget* parent)
-    : QTableView(parent), model_(new ReadingGridModel(log, this)) {
+    : ReadingGridView(new ReadingGridModel(log), parent) {}
+
+ReadingGridView::ReadingGridView(const ReadingLog& log,
+                                 std::function<void(ReadingLogObserver*)> attachObserver,
+                                 QWidget* parent)
+    : ReadingGridView(new ReadingGridModel(log, std::move(attachObserver)), parent) {}
+
+ReadingGridView::ReadingGridView(ReadingGridModel* model, QWidget* parent)
+    : QTableView(parent), model_(model) {
+    model_->setParent(this);
     setObjectName(QStringLiteral("DBGrid1"));
     resize(334, 241);
     setFont(PixelFont("Arial", 12));

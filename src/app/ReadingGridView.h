@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QTableView>
+#include <functional>
 
 #include "recording/ReadingLog.h"
 
@@ -21,10 +22,13 @@ class ReadingGridView : public QTableView {
   public:
     // The log must outlive the grid (see ReadingGridModel).
     explicit ReadingGridView(ReadingLog& log, QWidget* parent = nullptr);
+    ReadingGridView(const ReadingLog& log, std::function<void(ReadingLogObserver*)> attachObserver,
+                    QWidget* parent = nullptr);
 
     ReadingGridModel& Model() const { return *model_; }
 
   private:
+    ReadingGridView(ReadingGridModel* model, QWidget* parent);
     void FollowNewestRow();
 
     ReadingGridModel* model_;

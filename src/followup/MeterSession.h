@@ -167,6 +167,9 @@ class MeterSession : private ReadingFollowUp,
     const RecordingState& Recording() const { return recorder_.State(); }
     const RecordCounters& Counters() const { return recorder_.Counters(); }
     RecordLimitItem CheckedRecordLimit() const { return recorder_.CheckedRecordLimit(); }
+    // The record limit stops recording until the log is cleared or the
+    // limit raised.
+    bool RecordLimitReached() const { return recorder_.LimitReached(); }
     const AlarmLimits& Alarms() const { return alarms_; }
     const RecallClock& Recall() const { return recall_; }
     const RangeState& Range() const { return range_; }

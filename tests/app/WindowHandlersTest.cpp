@@ -10,18 +10,20 @@
 #include <QTemporaryDir>
 #include <QToolButton>
 
+#include "MeterStream.h"
 #include "WindowFixture.h"
 #include "app/Controls.h"
 
 using varlo::Dialogs;
+using varlo::app::testing::Feed;
+using varlo::app::testing::kSteadyFrame;
 using varlo::app::testing::WindowFixture;
 
 namespace {
 
-void AddRows(varlo::ReadingLog& log, int count) {
-    for (int i = 1; i <= count; ++i) {
-        log.AppendRow(i, "09:30:00", "DC", "1.000", "V", "Pass", 1000);
-    }
+// `count` readings recorded, each a row and a chart point.
+void AddRows(varlo::MeterSession& session, int count) {
+    Feed(session, kSteadyFrame, count);
 }
 
 void Click(QWidget& widget) {
@@ -37,13 +39,13 @@ class WindowHandlersTest : public QObject {
     void quitAnsweredNoChangesNothing() {
         WindowFixture f;
         f.Show();
-        AddRows(f.window->Session().log, 3);
+        AddRows(f.window->Session(), 3);
         f.dialogs.answers = {Dialogs::Answer::No};
         Click(f.Get("BitBtn1"));
         QCOMPARE(f.dialogs.asked,
                  std::vector<std::string>{"Are you sure that you want to quit this application?"});
         QVERIFY(f.window->isVisible());
-        QCOMPARE(f.window->Session().log.RowCount(), std::size_t{3});
+        QCOMPARE(f.window->Session().Log().RowCount(), std::size_t{3});
         QVERIFY(f.Get<QTimer>("Trecord").isActive());
     }
 
@@ -61,14 +63,14 @@ class WindowHandlersTest : public QObject {
     void exitAndCloseBoxAskNothing() {
         WindowFixture exit;
         exit.Show();
-        AddRows(exit.window->Session().log, 2);
+        AddRows(exit.window->Session(), 2);
         emit exit.Get<varlo::app::ClickPanel>("BtExit").clicked();
         QVERIFY(!exit.window->isVisible());
         QVERIFY(exit.dialogs.asked.empty());
 
         WindowFixture closeBox;
         closeBox.Show();
-        AddRows(closeBox.window->Session().log, 2);
+        AddRows(closeBox.window->Session(), 2);
         QVERIFY(closeBox.window->close());
         QVERIFY(closeBox.dialogs.asked.empty());
     }
@@ -82,15 +84,15 @@ class WindowHandlersTest : public QObject {
         auto& setmax = f.Get<QLineEdit>("Setmax");
         setmax.selectAll();
         QTest::keyClicks(&setmax, "12");
-        QCOMPARE(f.window->Session().alarms.AlarmHigh, 12.0f);
+        QCOMPARE(f.window->Session().Alarms().AlarmHigh, 12.0f);
         QTest::keyClick(&setmax, Qt::Key_Minus);
         QCOMPARE(f.dialogs.errors, std::vector<std::string>{"'12-' is not a valid integer value"});
         QCOMPARE(setmax.text(), QStringLiteral("12-"));
-        QCOMPARE(f.window->Session().alarms.AlarmHigh, 12.0f);
+        QCOMPARE(f.window->Session().Alarms().AlarmHigh, 12.0f);
         QTest::keyClick(&setmax, Qt::Key_Backspace);
         QTest::keyClick(&setmax, Qt::Key_5);
         QCOMPARE(setmax.text(), QStringLiteral("125"));
-        QCOMPARE(f.window->Session().alarms.AlarmHigh, 125.0f);
+        QCOMPARE(f.window->Session().Alarms().AlarmHigh, 125.0f);
         QCOMPARE(f.dialogs.errors.size(), std::size_t{1});
     }
 
@@ -108,7 +110,7 @@ class WindowHandlersTest : public QObject {
         QCOMPARE(lo.selectedText(), QStringLiteral("0"));
         QTest::keyClick(&lo, Qt::Key_5);
         QCOMPARE(lo.text(), QStringLiteral("-5"));
-        QCOMPARE(f.window->Session().controls.T1LO.Text(), std::string("-5"));
+        QCOMPARE(f.window->Session().Controls().T1LO.Text(), std::string("-5"));
     }
 
     void recordLimitMenu_data() {
@@ -129,7 +131,7 @@ class WindowHandlersTest : public QObject {
         // Start from another item, so that each row moves the check mark.
         f.Get<QAction>(item == "N50001" ? "N10001" : "N50001").trigger();
         f.Get<QAction>(item.toUtf8().constData()).trigger();
-        QCOMPARE(f.window->Session().recorder.State().RecordLimit, limit);
+        QCOMPARE(f.window->Session().Recording().RecordLimit, limit);
         for (const char* name :
              {"N10001", "N50001", "N100001", "N500001", "N1000001", "limitess"}) {
             QCOMPARE(f.Get<QAction>(name).isChecked(), item == name);
@@ -141,7 +143,7 @@ class WindowHandlersTest : public QObject {
     void pagingShowsThePageNumber() {
         WindowFixture f;
         f.Show();
-        for (int i = 0; i < 250; ++i) f.window->Session().chart.AddValue(i);
+        AddRows(f.window->Session(), 250);
         auto& page = f.Get<QToolButton>("Bt10");
         Click(f.Get("BtFirst"));
         QCOMPARE(page.text(), QStringLiteral("1"));
@@ -155,26 +157,25 @@ class WindowHandlersTest : public QObject {
         QCOMPARE(page.text(), QStringLiteral("1"));
         f.Get<QAction>("Last").trigger();
         QCOMPARE(page.text(), QStringLiteral("3"));
-        QCOMPARE(f.window->Session().chart.GetPageNo(), 3);
+        QCOMPARE(f.window->Session().Chart().GetPageNo(), 3);
     }
 
     void recordNewClearsOnlyWhenConfirmed() {
         WindowFixture f;
         f.Show();
         varlo::MeterSession& session = f.window->Session();
-        AddRows(session.log, 5);
-        for (int i = 0; i < 150; ++i) session.chart.AddValue(i);
+        AddRows(session, 150);
         f.Get<QAction>("Last").trigger();
         f.dialogs.answers = {Dialogs::Answer::No, Dialogs::Answer::Yes};
         Click(f.Get("RecordNew"));
         QCOMPARE(f.dialogs.asked, std::vector<std::string>{"Do you want to delete this record?"});
-        QCOMPARE(session.log.RowCount(), std::size_t{5});
+        QCOMPARE(session.Log().RowCount(), std::size_t{150});
         QCOMPARE(f.Get<QToolButton>("Bt10").text(), QStringLiteral("2"));
         f.Get<QAction>("New1").trigger();
         QCOMPARE(f.dialogs.asked.size(), std::size_t{2});
-        QCOMPARE(session.log.RowCount(), std::size_t{0});
+        QCOMPARE(session.Log().RowCount(), std::size_t{0});
         QCOMPARE(f.Get<QToolButton>("Bt10").text(), QStringLiteral("1"));
-        QCOMPARE(session.chartModel.PointCount(0), 1);  // the placeholder of New
+        QCOMPARE(session.ChartModel().PointCount(0), 1);  // the placeholder of New
     }
 
     // Save and open go through their dialogs to real files; a cancelled
@@ -185,7 +186,7 @@ class WindowHandlersTest : public QObject {
         const std::string path = folder.filePath("readings.txt").toStdString();
         WindowFixture f;
         f.Show();
-        AddRows(f.window->Session().log, 2);
+        AddRows(f.window->Session(), 2);
         f.files.answers = {path, std::nullopt};
         Click(f.Get("saveas"));
         f.Get<QAction>("Save1").trigger();
@@ -195,13 +196,13 @@ class WindowHandlersTest : public QObject {
         QFile file(QString::fromStdString(path));
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readLine(), QByteArray("No\tTime\tDC/AC\tValue\tUnit\tAUTO\r\n"));
-        QCOMPARE(file.readLine(), QByteArray("1\t09:30:00\tDC\t1.000\tV\tPass\r\n"));
+        QCOMPARE(file.readLine(), QByteArray("1\t09:30:00\tDC\t0.1234\tV\tPass\r\n"));
 
         f.files.answers = {path, std::nullopt};
         Click(f.Get("OpenDataFiles"));
         Click(f.Get("OpenDataFiles"));
         QCOMPARE(f.files.shown.back(), std::string("OpenDialog1"));
-        QCOMPARE(f.window->Session().log.RowCount(), std::size_t{4});
+        QCOMPARE(f.window->Session().Log().RowCount(), std::size_t{4});
     }
 
     // Enlarge, then restore: the chart returns exactly to its bounds and the
@@ -234,21 +235,23 @@ class WindowHandlersTest : public QObject {
     void newAndSeriesChooserReachTheChart() {
         WindowFixture f;
         varlo::MeterSession& session = f.window->Session();
-        for (int i = 0; i < 5; ++i) session.chart.AddValue(i);
+        AddRows(session, 5);
         f.Get<QAction>("New").trigger();
-        QCOMPARE(session.chartModel.PointCount(0), 1);
-        QCOMPARE(session.chartModel.ActiveSeries(), 0);
+        QCOMPARE(session.ChartModel().PointCount(0), 1);
+        QCOMPARE(session.ChartModel().ActiveSeries(), 0);
         f.Get<QComboBox>("ComboBox1").setCurrentIndex(1);
-        QCOMPARE(session.chartModel.ActiveSeries(), 1);
+        QCOMPARE(session.ChartModel().ActiveSeries(), 1);
     }
 
     // Trecord counts the sampling countdown down once a second.
     void trecordCountsTheSamplingDown() {
         WindowFixture f;
+        f.Show();
         varlo::MeterSession& session = f.window->Session();
-        session.controls.RecordSI = true;
-        session.recorder.State().SampleCountdown = 2;
-        QTRY_COMPARE_WITH_TIMEOUT(session.recorder.State().SampleCountdown, 1, 10000);
+        Click(f.Get("RecordSI"));
+        AddRows(session, 1);  // reloads the countdown from RecordSITime
+        QCOMPARE(session.Recording().SampleCountdown, 10);
+        QTRY_COMPARE_WITH_TIMEOUT(session.Recording().SampleCountdown, 9, 10000);
     }
 };
 
