@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QStringList>
+#include <QTextCursor>
 #include <QToolButton>
 #include <stdexcept>
 #include <string>
@@ -41,10 +42,12 @@ void SetShown(QWidget& widget, bool shown) {
     if (widget.isHidden() == shown) widget.setVisible(shown);
 }
 
-// A widget the user can see some of: shown, and not wholly outside its
-// container (the trace memos lie below the window's edge).
+// A widget the user can see some of: shown, and not wholly outside the
+// window (the trace memos lie below its edge).
 bool InSight(const QWidget& widget) {
-    return widget.isVisible() && !widget.visibleRegion().isEmpty();
+    if (!widget.isVisible()) return false;
+    const QWidget& window = *widget.window();
+    return window.rect().intersects(QRect(widget.mapTo(&window, QPoint(0, 0)), widget.size()));
 }
 
 void ShowLines(MemoBox& memo, const LineSink& sink, std::uint64_t& shown) {
@@ -53,6 +56,7 @@ void ShowLines(MemoBox& memo, const LineSink& sink, std::uint64_t& shown) {
     lines.reserve(static_cast<qsizetype>(sink.LineCount()));
     for (std::size_t i = 0; i < sink.LineCount(); ++i) lines << Text(sink.Line(i));
     memo.setPlainText(lines.join(QLatin1Char('\n')));
+    memo.moveCursor(QTextCursor::End);  // the newest line in sight
     shown = sink.TotalAdded();
 }
 
