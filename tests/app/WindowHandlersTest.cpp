@@ -1,18 +1,27 @@
 // The window's handlers as the user reaches them: Quit and Exit, a typed
 // alarm limit that is not a number, the record-limit menu, paging, Record
-// New, the table files, enlarging the chart, the sampling countdown.
+// New, the table files, enlarging the chart, the sampling countdown, the
+// check boxes and the Fill menu, the page-size delay, the chart picture and
+// the recall clock's edits.
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QImage>
 #include <QLineEdit>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QToolButton>
+#include <map>
 
 #include "MeterStream.h"
 #include "WindowFixture.h"
 #include "app/Controls.h"
+#include "chart/TrendChartModel.h"
 
 using varlo::Dialogs;
 using varlo::app::testing::Feed;
@@ -241,6 +250,183 @@ class WindowHandlersTest : public QObject {
         QCOMPARE(session.ChartModel().ActiveSeries(), 0);
         f.Get<QComboBox>("ComboBox1").setCurrentIndex(1);
         QCOMPARE(session.ChartModel().ActiveSeries(), 1);
+    }
+
+    // Each check box the session reads: a click reaches the session, and
+    // the box shows the session's state.
+    void checkBoxesReachTheSession_data() {
+        QTest::addColumn<QString>("box");
+        for (const char* box : {"BtFill", "RepeatSet", "multirange", "RecordSI", "SetMaxB",
+                                "SetMinB", "RecallCheck"}) {
+            QTest::newRow(box) << box;
+        }
+    }
+
+    void checkBoxesReachTheSession() {
+        QFETCH(QString, box);
+        WindowFixture f;
+        f.Show();
+        auto& widget = f.Get<QCheckBox>(box.toUtf8().constData());
+        const varlo::SessionControls& controls = f.window->Session().Controls();
+        const std::map<QString, const bool*> state = {
+            {"BtFill", &controls.BtFill},          {"RepeatSet", &controls.RepeatSet},
+            {"multirange", &controls.multirange},  {"RecordSI", &controls.RecordSI},
+            {"SetMaxB", &controls.SetMaxB},        {"SetMinB", &controls.SetMinB},
+            {"RecallCheck", &controls.RecallCheck}};
+        const bool before = *state.at(box);
+        QCOMPARE(widget.isChecked(), before);
+        Click(widget);
+        QCOMPARE(*state.at(box), !before);
+        QCOMPARE(widget.isChecked(), !before);
+        Click(widget);
+        QCOMPARE(*state.at(box), before);
+        QCOMPARE(widget.isChecked(), before);
+    }
+
+    // "Fill" and the menu item Graphic/Fill show one choice; "Repeat" and
+    // "Continue Record" re-apply it.
+    void fillChoiceShowsInBothPlaces() {
+        WindowFixture f;
+        f.Show();
+        const varlo::TrendChartModel& chart = f.window->Session().ChartModel();
+        auto& box = f.Get<QCheckBox>("BtFill");
+        auto& item = f.Get<QAction>("Fill");
+        item.trigger();
+        QVERIFY(!box.isChecked());
+        QVERIFY(!item.isChecked());
+        QCOMPARE(chart.ActiveSeries(), 1);
+        Click(f.Get("RepeatSet"));
+        Click(f.Get("multirange"));
+        QCOMPARE(chart.ActiveSeries(), 1);
+        QVERIFY(!item.isChecked());
+        Click(box);
+        QVERIFY(item.isChecked());
+        QCOMPARE(chart.ActiveSeries(), 0);
+        item.trigger();
+        item.trigger();
+        QVERIFY(box.isChecked());
+        QVERIFY(item.isChecked());
+        QCOMPARE(chart.ActiveSeries(), 0);
+    }
+
+    // Typing 2, 5, 0 into the emptied page-size edit changes the page size
+    // once, to 250, 2000 ms after the last key: every key starts the delay
+    // again. A text that is no number then reaches the error report at the
+    // tick and leaves the page size.
+    void pageSizeWaitsForTheLastKey() {
+        WindowFixture f;
+        f.Show();
+        const varlo::TChartControl& chart = f.window->Session().Chart();
+        auto& edit = f.Get<QLineEdit>("Maxrecord");
+        auto& timer2 = f.Get<QTimer>("Timer2");
+        QSignalSpy ticks(&timer2, &QTimer::timeout);
+        QVERIFY(!timer2.isActive());
+        edit.selectAll();
+        QTest::keyClick(&edit, Qt::Key_Backspace);
+        QTest::keyClick(&edit, Qt::Key_2);
+        QVERIFY(timer2.isActive());
+        QCOMPARE(timer2.interval(), 2000);
+        QTRY_VERIFY_WITH_TIMEOUT(timer2.remainingTime() < 1500, 10000);
+        QTest::keyClick(&edit, Qt::Key_5);
+        QVERIFY(timer2.remainingTime() > 1500);
+        QTest::keyClick(&edit, Qt::Key_0);
+        QElapsedTimer sinceLastKey;
+        sinceLastKey.start();
+        QCOMPARE(edit.text(), QStringLiteral("250"));
+        QCOMPARE(chart.GetPageSize(), 100);
+        QVERIFY(ticks.wait(10000));
+        QVERIFY2(sinceLastKey.elapsed() >= 1950,
+                 qPrintable(QString::number(sinceLastKey.elapsed())));
+        QCOMPARE(ticks.count(), 1);
+        QCOMPARE(chart.GetPageSize(), 250);
+        QVERIFY(!timer2.isActive());
+
+        edit.selectAll();
+        QTest::keyClick(&edit, Qt::Key_Backspace);
+        QVERIFY(QMetaObject::invokeMethod(&timer2, "timeout"));
+        QCOMPARE(f.dialogs.errors, std::vector<std::string>{"'' is not a valid integer value"});
+        QCOMPARE(chart.GetPageSize(), 250);
+        QVERIFY(!timer2.isActive());
+    }
+
+    // The chart picture: whatever extension the name chosen has, the file
+    // written ends in ".bmp", is a Windows bitmap of the chart as shown, and
+    // the message names it.
+    void chartPictureIsSavedAsBitmap_data() {
+        QTest::addColumn<QString>("chosen");
+        QTest::newRow("no extension") << "trend";
+        QTest::newRow("another extension") << "trend.png";
+        QTest::newRow("upper case") << "trend.BMP";
+    }
+
+    void chartPictureIsSavedAsBitmap() {
+        QFETCH(QString, chosen);
+        QTemporaryDir folder;
+        QVERIFY(folder.isValid());
+        WindowFixture f;
+        f.Show();
+        AddRows(f.window->Session(), 5);
+        f.files.answers = {folder.filePath(chosen).toStdString()};
+        Click(f.Get("BtSave"));
+        QCOMPARE(f.files.shown, std::vector<std::string>{"SavePictureDialog1"});
+        const QString written = folder.filePath(QStringLiteral("trend.bmp"));
+        QCOMPARE(f.dialogs.informed,
+                 std::vector<std::string>{
+                     "Graphic has been saved successfully at the following location: " +
+                     written.toStdString()});
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{"trend.bmp"});
+        QFile file(written);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.read(2), QByteArray("BM"));
+        QCOMPARE(QImage(written).size(), f.Get("Chtshow").size());
+        QVERIFY(f.dialogs.errors.empty());
+    }
+
+    // A picture that cannot be written reaches the error report and no
+    // success is shown; a cancelled dialog writes nothing.
+    void chartPictureFailureIsReported() {
+        QTemporaryDir folder;
+        QVERIFY(folder.isValid());
+        WindowFixture f;
+        f.Show();
+        f.files.answers = {folder.filePath("missing/trend").toStdString(), std::nullopt};
+        Click(f.Get("BtSave"));
+        QCOMPARE(f.dialogs.errors.size(), std::size_t{1});
+        QVERIFY2(f.dialogs.errors[0].find("trend.bmp") != std::string::npos,
+                 f.dialogs.errors[0].c_str());
+        Click(f.Get("BtSave"));
+        QCOMPARE(f.files.shown.size(), std::size_t{2});
+        QVERIFY(f.dialogs.informed.empty());
+        QVERIFY(QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
+    }
+
+    // RecallData resets the time edits; a time beyond its range typed into
+    // them is refused with a notice; a time that came without a key (pasted
+    // from the edit's menu) is loaded when the focus leaves.
+    void recallClockEdits() {
+        WindowFixture f;
+        f.Show();
+        f.window->activateWindow();
+        varlo::MeterSession& session = f.window->Session();
+        Click(f.Get("RecallCheck"));
+        for (const char* edit : {"TimeH", "TimeM", "TimeS"}) {
+            QCOMPARE(f.Get<QLineEdit>(edit).text(), QStringLiteral("00"));
+        }
+        auto& hour = f.Get<QLineEdit>("TimeH");
+        hour.selectAll();
+        QTest::keyClicks(&hour, "24");
+        QCOMPARE(f.dialogs.informed, std::vector<std::string>{"Input error!"});
+        QCOMPARE(hour.text(), QStringLiteral("00"));
+        QTest::keyClicks(&hour, "7");
+        QCOMPARE(session.Recall().Hour, 7);
+
+        auto& minute = f.Get<QLineEdit>("TimeM");
+        minute.setFocus();
+        QTRY_VERIFY(minute.hasFocus());
+        session.EditSetText(varlo::SessionEdit::TimeM, "10");
+        QCOMPARE(session.Recall().Minute, 0);
+        f.Get("TimeS").setFocus();
+        QTRY_COMPARE(session.Recall().Minute, 10);
     }
 
     // Trecord counts the sampling countdown down once a second.
