@@ -3,7 +3,11 @@
 // A main window over test doubles: dialogs answered from a script, file
 // dialogs that return the names a test gives, a fixed locale and clock.
 
+#include <QAreaSeries>
+#include <QChart>
+#include <QChartView>
 #include <QCoreApplication>
+#include <QLineSeries>
 #include <QTest>
 #include <QWidget>
 #include <deque>
@@ -53,6 +57,14 @@ class ScriptedFileDialogs : public FileDialogs {
     std::deque<std::optional<std::string>> answers;
     std::vector<std::string> shown;
 };
+
+// The points the chart view "Chtshow" handed its area series.
+inline QList<QPointF> AreaPoints(QWidget& chart) {
+    for (QAbstractSeries* series : static_cast<QChartView&>(chart).chart()->series()) {
+        if (auto* area = qobject_cast<QAreaSeries*>(series)) return area->upperSeries()->points();
+    }
+    return {};
+}
 
 inline VarloApplication& App() {
     return *static_cast<VarloApplication*>(QCoreApplication::instance());

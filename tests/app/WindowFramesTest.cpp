@@ -6,12 +6,8 @@
 
 #include <QAbstractItemModel>
 #include <QAction>
-#include <QAreaSeries>
-#include <QChart>
-#include <QChartView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLineSeries>
 #include <QTableView>
 #include <QToolButton>
 
@@ -20,6 +16,7 @@
 #include "app/Controls.h"
 
 using varlo::Dialogs;
+using varlo::app::testing::AreaPoints;
 using varlo::app::testing::Feed;
 using varlo::app::testing::kSteadyFrame;
 using varlo::app::testing::Replay;
@@ -36,14 +33,6 @@ constexpr char kRejected[] = "AB12345B00080D";
 
 QString Cell(const QAbstractItemModel& model, int row, int column) {
     return model.data(model.index(row, column)).toString();
-}
-
-QList<QPointF> AreaPoints(QWidget& chart) {
-    auto& view = static_cast<QChartView&>(chart);
-    for (QAbstractSeries* series : view.chart()->series()) {
-        if (auto* area = qobject_cast<QAreaSeries*>(series)) return area->upperSeries()->points();
-    }
-    return {};
 }
 
 void Click(QWidget& widget) {

@@ -14,6 +14,7 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QSignalSpy>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <map>
@@ -24,6 +25,7 @@
 #include "chart/TrendChartModel.h"
 
 using varlo::Dialogs;
+using varlo::app::testing::AreaPoints;
 using varlo::app::testing::Feed;
 using varlo::app::testing::kSteadyFrame;
 using varlo::app::testing::WindowFixture;
@@ -179,12 +181,18 @@ class WindowHandlersTest : public QObject {
         Click(f.Get("RecordNew"));
         QCOMPARE(f.dialogs.asked, std::vector<std::string>{"Do you want to delete this record?"});
         QCOMPARE(session.Log().RowCount(), std::size_t{150});
+        QCOMPARE(f.Get<QTableView>("DBGrid1").model()->rowCount(), 150);
         QCOMPARE(f.Get<QToolButton>("Bt10").text(), QStringLiteral("2"));
         f.Get<QAction>("New1").trigger();
         QCOMPARE(f.dialogs.asked.size(), std::size_t{2});
         QCOMPARE(session.Log().RowCount(), std::size_t{0});
+        QCOMPARE(f.Get<QTableView>("DBGrid1").model()->rowCount(), 0);
         QCOMPARE(f.Get<QToolButton>("Bt10").text(), QStringLiteral("1"));
-        QCOMPARE(session.ChartModel().PointCount(0), 1);  // the placeholder of New
+        QCOMPARE(session.ChartModel().PointCount(0), 1);  // the placeholder of New, at X 0
+        QVERIFY(AreaPoints(f.Get("Chtshow")).isEmpty());
+        // The first reading after it is drawn at the window's left edge.
+        AddRows(session, 1);
+        QCOMPARE(AreaPoints(f.Get("Chtshow")), QList<QPointF>{QPointF(1, 0.1234)});
     }
 
     // Save and open go through their dialogs to real files; a cancelled
