@@ -26,7 +26,7 @@ TCommPortDriver::~TCommPortDriver() {
 
 bool TCommPortDriver::Connect() {
     if (Connected()) return true;
-    SerialOpenResult opened = ports_.open(ComPortName(ComPort_));
+    SerialOpenResult opened = ports_.Open(ComPortName(ComPort_));
     if (!opened.port) {
         lastError_ = std::move(opened.error);
         return false;
@@ -41,7 +41,7 @@ bool TCommPortDriver::Connect() {
     timeouts.readTotalConstant = 1;
     timeouts.writeTotalMultiplier = 0;
     timeouts.writeTotalConstant = 0;
-    port_->setTimeouts(timeouts);
+    port_->SetTimeouts(timeouts);
     pollTimer_->start(ComPortPollingDelay_);
     return true;
 }
@@ -83,19 +83,19 @@ LineSettings TCommPortDriver::BuildLineSettings() const {
 
 void TCommPortDriver::ApplySettings() {
     if (!Connected()) return;
-    port_->applyLineSettings(BuildLineSettings());
+    port_->ApplyLineSettings(BuildLineSettings());
     PurgeBuffers(true, true);
-    port_->setQueueSizes(ComPortInBufSize_, ComPortOutBufSize_);
+    port_->SetQueueSizes(ComPortInBufSize_, ComPortOutBufSize_);
 }
 
 void TCommPortDriver::PurgeBuffers(bool Input, bool Output) {
     if (!Connected()) return;
-    port_->purge(Input, Output);
+    port_->Purge(Input, Output);
 }
 
 void TCommPortDriver::PollTick() {
     if (!Connected()) return;
-    const long n = port_->read(receiveBuffer_.data(), receiveBuffer_.size());
+    const long n = port_->Read(receiveBuffer_.data(), receiveBuffer_.size());
     if (n <= 0 || !OnReceiveData_) return;
     OnReceiveData_(this, receiveBuffer_.data(), static_cast<std::uint32_t>(n));
 }

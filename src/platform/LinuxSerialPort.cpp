@@ -43,7 +43,7 @@ LinuxSerialPort::~LinuxSerialPort() {
     }
 }
 
-void LinuxSerialPort::applyLineSettings(const LineSettings& settings) {
+void LinuxSerialPort::ApplyLineSettings(const LineSettings& settings) {
     refusals_.clear();
     termios t{};
     if (tcgetattr(fd_, &t) != 0) {
@@ -87,16 +87,16 @@ void LinuxSerialPort::applyLineSettings(const LineSettings& settings) {
     RequestModemLine(fd_, TIOCM_RTS, request.rts, "RTS", refusals_);
 }
 
-void LinuxSerialPort::setQueueSizes(std::uint32_t, std::uint32_t) {
+void LinuxSerialPort::SetQueueSizes(std::uint32_t, std::uint32_t) {
     // The kernel sizes its own queues.
 }
 
-void LinuxSerialPort::setTimeouts(const PortTimeouts&) {
+void LinuxSerialPort::SetTimeouts(const PortTimeouts&) {
     // The descriptor is non-blocking and VMIN/VTIME are 0: every read
     // returns at once with what is queued, which is what the driver asks.
 }
 
-void LinuxSerialPort::purge(bool input, bool output) {
+void LinuxSerialPort::Purge(bool input, bool output) {
     if (input && output) {
         tcflush(fd_, TCIOFLUSH);
     } else if (input) {
@@ -106,7 +106,7 @@ void LinuxSerialPort::purge(bool input, bool output) {
     }
 }
 
-long LinuxSerialPort::read(std::uint8_t* buffer, std::size_t maxBytes) {
+long LinuxSerialPort::Read(std::uint8_t* buffer, std::size_t maxBytes) {
     if (maxBytes == 0) return 0;
     ssize_t n;
     do {
@@ -161,7 +161,7 @@ LinuxSerialPortSystem::LinuxSerialPortSystem(SerialDeviceFolders folders,
                                              EnvironmentLookup environment)
     : folders_(std::move(folders)), environment_(std::move(environment)) {}
 
-SerialOpenResult LinuxSerialPortSystem::open(const std::string& name) {
+SerialOpenResult LinuxSerialPortSystem::Open(const std::string& name) {
     SerialOpenResult result;
     const auto device = ResolvePortName(name, folders_, environment_);
     if (!device) {

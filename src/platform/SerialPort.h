@@ -33,14 +33,14 @@ class SerialPort {
 
     // Programs the line. Refusals by the device are absorbed: the port
     // stays usable with whatever it accepted.
-    virtual void applyLineSettings(const LineSettings& settings) = 0;
-    virtual void setQueueSizes(std::uint32_t inputBytes, std::uint32_t outputBytes) = 0;
-    virtual void setTimeouts(const PortTimeouts& timeouts) = 0;
+    virtual void ApplyLineSettings(const LineSettings& settings) = 0;
+    virtual void SetQueueSizes(std::uint32_t inputBytes, std::uint32_t outputBytes) = 0;
+    virtual void SetTimeouts(const PortTimeouts& timeouts) = 0;
     // Discards what is queued in the chosen directions.
-    virtual void purge(bool input, bool output) = 0;
+    virtual void Purge(bool input, bool output) = 0;
     // Reads up to maxBytes of what is queued without waiting; returns the
     // count (0 when nothing is queued) or -1 when the read failed.
-    virtual long read(std::uint8_t* buffer, std::size_t maxBytes) = 0;
+    virtual long Read(std::uint8_t* buffer, std::size_t maxBytes) = 0;
 };
 
 struct SerialOpenResult {
@@ -53,7 +53,7 @@ class SerialPortSystem {
   public:
     virtual ~SerialPortSystem() = default;
     // Opens for exclusive use: a second open of the same port is refused.
-    virtual SerialOpenResult open(const std::string& name) = 0;
+    virtual SerialOpenResult Open(const std::string& name) = 0;
 };
 
 }  // namespace varlo

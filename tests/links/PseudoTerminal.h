@@ -37,12 +37,12 @@ class PseudoTerminal {
     PseudoTerminal(const PseudoTerminal&) = delete;
     PseudoTerminal& operator=(const PseudoTerminal&) = delete;
 
-    const std::string& path() const { return path_; }
-    int master() const { return master_; }
+    const std::string& Path() const { return path_; }
+    int Master() const { return master_; }
 
     // Writes the bytes and returns once they are all readable on the slave.
-    void write(const std::vector<std::uint8_t>& bytes) const {
-        const int before = queued();
+    void Write(const std::vector<std::uint8_t>& bytes) const {
+        const int before = Queued();
         std::size_t done = 0;
         while (done < bytes.size()) {
             const ssize_t n = ::write(master_, bytes.data() + done, bytes.size() - done);
@@ -50,7 +50,7 @@ class PseudoTerminal {
             done += static_cast<std::size_t>(n);
         }
         const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-        while (queued() < before + static_cast<int>(bytes.size())) {
+        while (Queued() < before + static_cast<int>(bytes.size())) {
             if (std::chrono::steady_clock::now() > end) {
                 throw std::runtime_error("written bytes never reached the slave");
             }
@@ -59,7 +59,7 @@ class PseudoTerminal {
     }
 
   private:
-    int queued() const {
+    int Queued() const {
         int n = 0;
         ioctl(observer_, FIONREAD, &n);
         return n;

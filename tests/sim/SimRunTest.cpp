@@ -212,14 +212,14 @@ TEST(SimRun, TerminalFeedsTheSerialDriver) {
 TEST(SimRun, PortWritesToTheDeviceRaw) {
     varlo::testing::PseudoTerminal device;  // the test reads what the sim writes to its slave
     std::string err;
-    RunSim({"--port", device.path(), "--rate", "0", "--count", "5"}, err);
+    RunSim({"--port", device.Path(), "--rate", "0", "--count", "5"}, err);
     EXPECT_EQ(err, "sent 5 frames, corrupted 0 bytes in 0 frames\n");
     termios t{};
-    ASSERT_EQ(tcgetattr(device.master(), &t), 0);
+    ASSERT_EQ(tcgetattr(device.Master(), &t), 0);
     EXPECT_EQ(t.c_lflag & ICANON, 0u);
     EXPECT_EQ(t.c_oflag & OPOST, 0u) << "LF goes out as LF, not CR LF";
     Bytes got(200);
-    const ssize_t n = ::read(device.master(), got.data(), got.size());
+    const ssize_t n = ::read(device.Master(), got.data(), got.size());
     ASSERT_GT(n, 0);
     got.resize(static_cast<std::size_t>(n));
     Bytes expected = TourBytes(5);
