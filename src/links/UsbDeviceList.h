@@ -57,7 +57,6 @@ class UsbDeviceList {
     // The device of the selected line as the last Read, SetFeature or USB
     // Connect action took it; none after a rebuild of the list.
     TJvHidDevice* CurrentHidDevice() const { return currentHidDevice_; }
-    void SetCurrentHidDevice(TJvHidDevice* device) { currentHidDevice_ = device; }
     // The device of the selected line, or none.
     TJvHidDevice* SelectedDevice();
 
