@@ -37,11 +37,9 @@ UsbDeviceList::~UsbDeviceList() {
         controller_->SetOnRemoval(nullptr);
         controller_->SetOnDeviceChange(nullptr);
     }
-    try {
-        CheckInAll();
-    } catch (const VarloError&) {
-        // A device that cannot be opened again has left the controller's list.
-    }
+    // A device that cannot be opened again has left the controller's list;
+    // nobody is left to tell.
+    CheckInAll();
 }
 
 void UsbDeviceList::Attach(TJvHidDeviceController& controller) {
@@ -63,7 +61,7 @@ std::string UsbDeviceList::CheckInAll() {
         TJvHidDevice* device = devListBox_.ItemAt(0);
         devListBox_.RemoveFirst();
         try {
-            delete device;
+            TJvHidDevice::CheckIn(device);
         } catch (const VarloError& error) {
             if (failure.empty()) failure = error.what();
         }
