@@ -26,12 +26,13 @@ TCommPortDriver::~TCommPortDriver() {
 
 bool TCommPortDriver::Connect() {
     if (Connected()) return true;
-    SerialOpenResult opened = ports_.Open(ComPortName(ComPort_));
+    SerialOpenResult opened = ports_.Open(PortName());
     if (!opened.port) {
         lastError_ = std::move(opened.error);
         return false;
     }
     lastError_ = SerialOpenError{};
+    devicePath_ = std::move(opened.device);
     port_ = std::move(opened.port);
     ApplySettings();
     // Reads return what is queued, waiting at most about 1 ms for more.
@@ -95,14 +96,28 @@ void TCommPortDriver::PurgeBuffers(bool Input, bool Output) {
 
 void TCommPortDriver::PollTick() {
     if (!Connected()) return;
-    const long n = port_->Read(receiveBuffer_.data(), receiveBuffer_.size());
-    if (n <= 0 || !OnReceiveData_) return;
-    OnReceiveData_(this, receiveBuffer_.data(), static_cast<std::uint32_t>(n));
+    const SerialReadResult read = port_->Read(receiveBuffer_.data(), receiveBuffer_.size());
+    if (read.error != 0) {
+        if (onReadError_) onReadError_(read.error);
+        return;
+    }
+    if (read.count == 0 || !OnReceiveData_) return;
+    OnReceiveData_(this, receiveBuffer_.data(), static_cast<std::uint32_t>(read.count));
 }
 
 void TCommPortDriver::SetComPort(TComPortNumber Value) {
     if (Connected()) return;
     ComPort_ = Value;
+    portPath_.clear();
+}
+
+std::string TCommPortDriver::PortName() const {
+    return portPath_.empty() ? ComPortName(ComPort_) : portPath_;
+}
+
+void TCommPortDriver::SetDevicePath(std::string path) {
+    if (Connected()) return;
+    portPath_ = std::move(path);
 }
 
 void TCommPortDriver::SetLineProperty() {

@@ -40,6 +40,9 @@ enum TComPortSwHandshaking : std::uint8_t { shNONE, shXONXOFF };
 // DataSize is at least 1.
 using TComPortReceiveDataEvent =
     std::function<void(void* Sender, const std::uint8_t* DataPtr, std::uint32_t DataSize)>;
+// Told of a read of the open port that failed, with the operating system's
+// error number; polling goes on.
+using ReadErrorEvent = std::function<void(int errorNumber)>;
 
 // The line speed in bits per second.
 std::uint32_t BaudRateValue(TComPortBaudRate rate);
@@ -64,6 +67,8 @@ class TCommPortDriver {
     bool Connected() const;
     // Why the last Connect failed; kind None after a successful one.
     const SerialOpenError& LastConnectError() const { return lastError_; }
+    // The device path the last successful Connect opened.
+    const std::string& DevicePath() const { return devicePath_; }
 
     // Re-programs the open port from the properties and discards both queues.
     void ApplySettings();
@@ -76,7 +81,15 @@ class TCommPortDriver {
     void PollTick();
 
     TComPortNumber ComPort() const { return ComPort_; }
+    // Chooses the port by number ("COM1" to "COM4"); drops a device path.
+    // Ignored while the port is open.
     void SetComPort(TComPortNumber Value);
+    // The name Connect opens: the device path when one is set, else the
+    // name of ComPort.
+    std::string PortName() const;
+    // Opens this device path (or other port name) in place of ComPort; an
+    // empty one goes back to ComPort. Ignored while the port is open.
+    void SetDevicePath(std::string path);
     TComPortBaudRate ComPortSpeed() const { return ComPortSpeed_; }
     void SetComPortSpeed(TComPortBaudRate Value);
     TComPortDataBits ComPortDataBits() const { return ComPortDataBits_; }
@@ -99,6 +112,8 @@ class TCommPortDriver {
     void SetEnableDTROnOpen(bool Value) { EnableDTROnOpen_ = Value; }
     const TComPortReceiveDataEvent& OnReceiveData() const { return OnReceiveData_; }
     void SetOnReceiveData(TComPortReceiveDataEvent Value) { OnReceiveData_ = std::move(Value); }
+    const ReadErrorEvent& OnReadError() const { return onReadError_; }
+    void SetOnReadError(ReadErrorEvent handler) { onReadError_ = std::move(handler); }
 
     // The open port, for diagnostics; null while closed.
     SerialPort* Port() const { return port_.get(); }
@@ -123,6 +138,9 @@ class TCommPortDriver {
     std::unique_ptr<Timer> pollTimer_;
     std::vector<std::uint8_t> receiveBuffer_;
     SerialOpenError lastError_;
+    std::string devicePath_;
+    std::string portPath_;
+    ReadErrorEvent onReadError_;
 };
 
 }  // namespace varlo

@@ -1,6 +1,7 @@
 #include "platform/LinuxSerialPort.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
@@ -106,17 +107,30 @@ void LinuxSerialPort::Purge(bool input, bool output) {
     }
 }
 
-long LinuxSerialPort::Read(std::uint8_t* buffer, std::size_t maxBytes) {
-    if (maxBytes == 0) return 0;
+SerialReadResult LinuxSerialPort::Read(std::uint8_t* buffer, std::size_t maxBytes) {
+    if (maxBytes == 0) return {};
     ssize_t n;
     do {
         n = ::read(fd_, buffer, maxBytes);
     } while (n < 0 && errno == EINTR);
-    if (n < 0) return (errno == EAGAIN || errno == EWOULDBLOCK) ? 0 : -1;
+    if (n < 0) {
+        if (errno == EAGAIN || errno == EWOULDBLOCK) return {};
+        return {0, errno};
+    }
+    if (n == 0) {
+        // Nothing queued, or a terminal that has been hung up (a USB adapter
+        // pulled out): the latter reads as empty for ever, and says so when
+        // asked.
+        pollfd p{fd_, POLLIN, 0};
+        if (::poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL))) {
+            return {0, ENODEV};
+        }
+        return {};
+    }
     if (characterMask_ != 0xFF) {
         for (ssize_t i = 0; i < n; ++i) buffer[i] &= characterMask_;
     }
-    return static_cast<long>(n);
+    return {static_cast<std::size_t>(n), 0};
 }
 
 SerialOpenError DescribeOpenFailure(const std::string& port, const std::string& device,
@@ -197,6 +211,7 @@ SerialOpenResult LinuxSerialPortSystem::Open(const std::string& name) {
     }
     ioctl(fd, TIOCEXCL);
     result.port = std::make_unique<LinuxSerialPort>(fd, *device);
+    result.device = *device;
     return result;
 }
 

@@ -22,7 +22,7 @@ class LinuxSerialPort : public SerialPort {
     void SetQueueSizes(std::uint32_t inputBytes, std::uint32_t outputBytes) override;
     void SetTimeouts(const PortTimeouts& timeouts) override;
     void Purge(bool input, bool output) override;
-    long Read(std::uint8_t* buffer, std::size_t maxBytes) override;
+    SerialReadResult Read(std::uint8_t* buffer, std::size_t maxBytes) override;
 
     const std::string& Device() const { return device_; }
     // What the device refused at the last ApplyLineSettings, one line each

@@ -26,6 +26,15 @@ struct SerialOpenError {
     std::string message;  // one line for the user, naming the reason
 };
 
+// What one read of a port gave.
+struct SerialReadResult {
+    std::size_t count = 0;  // bytes read; 0 when nothing was queued
+    // The operating system's error number when the read failed, 0 when it
+    // worked. A device that has gone (a pulled adapter, a terminal whose
+    // other side closed) fails with EIO, ENODEV or ENXIO.
+    int error = 0;
+};
+
 // One open serial port, receive side. Closed when destroyed.
 class SerialPort {
   public:
@@ -38,13 +47,13 @@ class SerialPort {
     virtual void SetTimeouts(const PortTimeouts& timeouts) = 0;
     // Discards what is queued in the chosen directions.
     virtual void Purge(bool input, bool output) = 0;
-    // Reads up to maxBytes of what is queued without waiting; returns the
-    // count (0 when nothing is queued) or -1 when the read failed.
-    virtual long Read(std::uint8_t* buffer, std::size_t maxBytes) = 0;
+    // Reads up to maxBytes of what is queued without waiting.
+    virtual SerialReadResult Read(std::uint8_t* buffer, std::size_t maxBytes) = 0;
 };
 
 struct SerialOpenResult {
     std::unique_ptr<SerialPort> port;  // null when the open failed
+    std::string device;                // the device path the name resolved to
     SerialOpenError error;
 };
 

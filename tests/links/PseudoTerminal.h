@@ -32,7 +32,7 @@ class PseudoTerminal {
     }
     ~PseudoTerminal() {
         ::close(observer_);
-        ::close(master_);
+        if (master_ >= 0) ::close(master_);
     }
     PseudoTerminal(const PseudoTerminal&) = delete;
     PseudoTerminal& operator=(const PseudoTerminal&) = delete;
@@ -57,6 +57,16 @@ class PseudoTerminal {
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
     }
+
+    // Closes the master side: the slave's reader sees the device go (EIO).
+    void CloseMaster() {
+        ::close(master_);
+        master_ = -1;
+    }
+    // Hangs the slave up as the kernel does when a USB adapter is pulled:
+    // every descriptor of it then reads as empty for ever. Needs root; false
+    // when refused.
+    bool Hangup() const { return ioctl(observer_, TIOCVHANGUP) == 0; }
 
   private:
     int Queued() const {

@@ -145,9 +145,9 @@ class RecordingPort : public SerialPort {
     void Purge(bool in, bool out) override {
         calls_.push_back(std::string("purge") + (in ? " in" : "") + (out ? " out" : ""));
     }
-    long Read(std::uint8_t*, std::size_t max) override {
+    SerialReadResult Read(std::uint8_t*, std::size_t max) override {
         calls_.push_back("read " + std::to_string(max));
-        return 0;
+        return {};
     }
     ~RecordingPort() override { calls_.push_back("close"); }
 
@@ -447,6 +447,74 @@ TEST_F(PtyDriver, AFailingHandlerLeavesItsTickAndPollingGoesOn) {
     pty_.Write({0x32});
     timer_->tick();
     EXPECT_EQ(received_, (Bytes{0x31, 0x32}));
+}
+
+// A device that goes away while open: the kernel hangs the terminal up, so
+// reads come back empty for ever; each is reported as a failed read (the
+// handler sees no data) and polling goes on.
+TEST_F(PtyDriver, AFailedReadIsReportedAndPollingGoesOn) {
+    struct Case {
+        const char* name;
+        bool (*goAway)(PseudoTerminal&);
+        int error;
+    };
+    const Case cases[] = {
+        {"other side closed",
+         [](PseudoTerminal& p) {
+             p.CloseMaster();
+             return true;
+         },
+         ENODEV},
+        {"hung up", [](PseudoTerminal& p) { return p.Hangup(); }, ENODEV},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        PseudoTerminal pty;
+        env_["VARLO_COM1"] = pty.Path();
+        ManualTimer* timer = nullptr;
+        auto driver = MakeDriver(timer);
+        std::vector<int> errors;
+        int calls = 0;
+        driver->SetOnReceiveData([&](void*, const std::uint8_t*, std::uint32_t) { ++calls; });
+        driver->SetOnReadError([&](int error) { errors.push_back(error); });
+        ASSERT_TRUE(driver->Connect());
+        EXPECT_EQ(driver->DevicePath(), pty.Path());
+        pty.Write(kFrame);
+        timer->tick();
+        EXPECT_EQ(calls, 1);
+        if (!c.goAway(pty)) {
+            std::printf("hanging up a terminal needs root; skipped\n");
+            continue;
+        }
+        timer->tick();
+        timer->tick();
+        EXPECT_EQ(errors, (std::vector<int>{c.error, c.error}));
+        EXPECT_EQ(calls, 1);
+        EXPECT_TRUE(driver->Connected());
+        EXPECT_TRUE(timer->active());
+    }
+}
+
+TEST_F(PtyDriver, ADevicePathIsOpenedAsItIs) {
+    env_.clear();
+    driver_->SetDevicePath(pty_.Path());
+    EXPECT_EQ(driver_->PortName(), pty_.Path());
+    Record();
+    ASSERT_TRUE(driver_->Connect()) << driver_->LastConnectError().message;
+    driver_->SetDevicePath("/dev/varlo-other");
+    driver_->SetComPort(pnCOM2);
+    EXPECT_EQ(driver_->PortName(), pty_.Path()) << "ignored while open";
+    pty_.Write({0x41});
+    timer_->tick();
+    EXPECT_EQ(received_, Bytes{0x41});
+    driver_->Disconnect();
+
+    // A port chosen by number drops the path.
+    driver_->SetComPort(pnCOM2);
+    EXPECT_EQ(driver_->PortName(), "COM2");
+    driver_->SetDevicePath("/dev/varlo-no-such-port");
+    EXPECT_FALSE(driver_->Connect());
+    EXPECT_EQ(driver_->LastConnectError().message, "/dev/varlo-no-such-port: no such device");
 }
 
 TEST_F(PtyDriver, NotATerminalIsRefused) {
