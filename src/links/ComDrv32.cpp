@@ -14,6 +14,13 @@ std::string ComPortName(TComPortNumber port) {
     return "COM" + std::to_string(static_cast<int>(port) + 1);
 }
 
+void ConfigureAsCOMM2(TCommPortDriver& driver) {
+    driver.SetComPort(pnCOM1);
+    driver.SetComPortSpeed(br19200);
+    driver.SetComPortDataBits(db7BITS);
+    driver.SetComPortParity(ptODD);
+}
+
 TCommPortDriver::TCommPortDriver(SerialPortSystem& ports, std::unique_ptr<Timer> pollTimer)
     : ports_(ports), pollTimer_(std::move(pollTimer)), receiveBuffer_(ComPortInBufSize_) {
     pollTimer_->setTimeout([this] { PollTick(); });

@@ -49,6 +49,11 @@ std::uint32_t BaudRateValue(TComPortBaudRate rate);
 // "COM1" to "COM4".
 std::string ComPortName(TComPortNumber port);
 
+class TCommPortDriver;
+// Sets the driver up as the main window's COMM2: port COM1, 19200 baud, 7
+// data bits, odd parity; every other property keeps its default.
+void ConfigureAsCOMM2(TCommPortDriver& driver);
+
 // Owns one serial port, receive only: opens it by number, programs the
 // line and delivers whatever has arrived from a poll timer on the owner's
 // thread.

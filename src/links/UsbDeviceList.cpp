@@ -83,6 +83,7 @@ void UsbDeviceList::HidCtlDeviceChange(TJvHidDeviceController*) {
         if (devListBox_.Line(i) == kCableDescription) devListBox_.Select(static_cast<int>(i));
     }
     if (!failure.empty()) dialogs_.ShowError(failure);
+    if (onRebuilt_) onRebuilt_();
 }
 
 bool UsbDeviceList::HidCtlEnumerate(TJvHidDevice* HidDev, std::int32_t Idx) {
@@ -101,10 +102,11 @@ void UsbDeviceList::HidCtlRemoval(TJvHidDevice* HidDev) {
     AppendHistory("Removal of " + DeviceDescription(HidDev));
 }
 
-void UsbDeviceList::HidCtlDeviceDataError(TJvHidDevice*, std::uint32_t Error) {
+void UsbDeviceList::HidCtlDeviceDataError(TJvHidDevice* HidDev, std::uint32_t Error) {
     char code[16];
     std::snprintf(code, sizeof code, "%X", Error);
     AppendHistory("READ ERROR: " + HidErrorText(Error) + " (" + code + ")");
+    if (onReadError_) onReadError_(HidDev, Error);
 }
 
 TJvHidDevice* UsbDeviceList::SelectedDevice() {

@@ -139,35 +139,36 @@ SerialOpenError DescribeOpenFailure(const std::string& port, const std::string& 
     e.osError = errorNumber;
     e.port = port;
     e.device = device;
-    const std::string where = port == device || device.empty() ? port : port + " (" + device + ")";
     switch (errorNumber) {
         case ENOENT:
         case ENODEV:
         case ENXIO:
             e.kind = SerialOpenFailure::NoSuchDevice;
-            e.message = where + ": no such device";
+            e.reason = "no such device";
             break;
         case EBUSY:
         case EWOULDBLOCK:
             e.kind = SerialOpenFailure::Busy;
-            e.message = where + ": in use by another program";
+            e.reason = "in use by another program";
             break;
         case EACCES:
         case EPERM:
             e.kind = SerialOpenFailure::PermissionDenied;
-            e.message = where +
-                        ": permission denied; serial ports belong to the dialout group "
-                        "(sudo usermod -aG dialout $USER, then log in again)";
+            e.reason =
+                "permission denied; serial ports belong to the dialout group "
+                "(sudo usermod -aG dialout $USER, then log in again)";
             break;
         case ENOTTY:
             e.kind = SerialOpenFailure::Other;
-            e.message = where + ": not a serial device";
+            e.reason = "not a serial device";
             break;
         default:
             e.kind = SerialOpenFailure::Other;
-            e.message = where + ": " + ErrorText(errorNumber);
+            e.reason = ErrorText(errorNumber);
             break;
     }
+    const std::string where = port == device || device.empty() ? port : port + " (" + device + ")";
+    e.message = where + ": " + e.reason;
     return e;
 }
 
@@ -181,9 +182,9 @@ SerialOpenResult LinuxSerialPortSystem::Open(const std::string& name) {
     if (!device) {
         result.error = DescribeOpenFailure(name, "", ENODEV);
         const std::string n = std::to_string(ComPortIndex(name));
-        result.error.message = name +
-                               ": no such device (no serial device found for it; set VARLO_COM" +
-                               n + " to a device path)";
+        result.error.reason = "no such device (no serial device found for it; set VARLO_COM" + n +
+                              " to a device path)";
+        result.error.message = name + ": " + result.error.reason;
         return result;
     }
     if (injected_) {

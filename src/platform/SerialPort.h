@@ -23,7 +23,8 @@ struct SerialOpenError {
     int osError = 0;      // the operating system's error number, 0 when none
     std::string port;     // the name asked for ("COM1" or a path)
     std::string device;   // the device path it resolved to, empty when none
-    std::string message;  // one line for the user, naming the reason
+    std::string reason;   // why, in the user's words ("permission denied; ...")
+    std::string message;  // one line for the user: the port, its device and the reason
 };
 
 // What one read of a port gave.
