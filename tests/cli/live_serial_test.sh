@@ -106,6 +106,31 @@ kill $SIM_PID 2>/dev/null; wait $SIM_PID 2>/dev/null
 equal "--count 3 lines" 4 "$(wc -l <"$WORK/three")"
 equal "--count 3 summary" "3 frames decoded, 0 rejected, 0 dropped" "$(cat "$WORK/three.err")"
 
+# The device goes away (the simulator ends, its terminal closes): the run
+# ends naming the device, then the summary, with exit status 1.
+for command in dump log; do
+  start_sim --rate 50 --count 10
+  timeout 20 "$CLI" $command --port "$PORT" --decimal-sep . >"$WORK/gone.out" 2>"$WORK/gone.err"
+  equal "$command: device gone exit status" 1 $?
+  wait $SIM_PID
+  equal "$command: device gone message" "varlo-cli $command: $PORT: device disconnected" \
+    "$(head -1 "$WORK/gone.err")"
+  equal "$command: then the summary" "10 frames decoded, 0 rejected, 0 dropped" \
+    "$(sed -n 2p "$WORK/gone.err" | cut -d';' -f1)"
+done
+
+# A capture that cannot be written is told at once and stops; the run reads
+# on and ends with a failure status.
+start_sim --rate line --scenario random --seed 6
+timeout 20 "$CLI" dump --port "$PORT" --count 3 --capture /dev/full --decimal-sep . \
+  >"$WORK/full.out" 2>"$WORK/full.err"
+equal "unwritable capture exit status" 1 $?
+kill $SIM_PID 2>/dev/null; wait $SIM_PID 2>/dev/null
+equal "unwritable capture: the frames still come" 4 "$(wc -l <"$WORK/full.out")"
+equal "unwritable capture messages" \
+  "varlo-cli dump: cannot write /dev/full: No space left on device; the capture stops here
+3 frames decoded, 0 rejected, 0 dropped" "$(cat "$WORK/full.err")"
+
 # A port that cannot be opened prints no header and leaves a capture alone.
 echo precious >"$WORK/keep.bin"
 "$CLI" dump --port "$WORK/no-such-tty" --capture "$WORK/keep.bin" >"$WORK/none.out" 2>/dev/null
