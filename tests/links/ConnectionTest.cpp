@@ -95,6 +95,7 @@ struct Rig {
             *COMM2, *list, meter.assembler, meter.decoder.Link(), meter.decoder.Panel(), dialogs,
             std::move(watchdog),
             [this](std::uint8_t id, const std::uint8_t* data, std::uint16_t size) {
+                if (failReports) throw VarloError("report handler failed");
                 meter.assembler.HidKestoData(id, data, size);
             });
         connection->SetOnDeviceLost([this](const std::string& device) { lost.push_back(device); });
@@ -144,6 +145,7 @@ struct Rig {
     ManualTimer* conTimer = nullptr;
     std::unique_ptr<Connection> connection;
     std::vector<std::string> lost;
+    bool failReports = false;
 };
 
 // The window's states, each reached from the start as the user reaches it.
@@ -446,6 +448,26 @@ TEST(ConnectionUsb, FramesFromTheCableAreDecodedAndTheFeatureReportGoesOutBothWa
     EXPECT_EQ(rig.meter.decodedFrames, std::vector<std::string>{"A100000B00080D"});
     EXPECT_EQ(rig.meter.assembler.IdleReportCount(), 1);
     EXPECT_EQ(rig.fake->FeatureReports("cable").size(), 3u);
+}
+
+// A report handler that fails ends the cable's reader; the window stays in
+// the USB state until two clicks on USBCon start reception again.
+TEST(ConnectionUsb, AFailedReportHandlerNeedsTwoClicksToReadAgain) {
+    Rig rig;
+    rig.connection->ClickUSBCon();
+    rig.failReports = true;
+    rig.Queue({kIdleReport});
+    ASSERT_TRUE(PumpUntil([&] { return !rig.Reading(); }));
+    EXPECT_EQ(rig.Controls(), UsbState());
+    rig.failReports = false;
+    rig.connection->ClickUSBCon();
+    rig.connection->ClickUSBCon();
+    EXPECT_TRUE(rig.Reading());
+    rig.Queue(kHeadReports);
+    rig.Queue(kTailReports);
+    rig.Queue({kIdleReport});
+    ASSERT_TRUE(rig.CompleteFrames(1));
+    EXPECT_EQ(rig.meter.decodedFrames, std::vector<std::string>{"A100000B00080D"});
 }
 
 // USB Connect that cannot start reception returns to Idle (after USB).
