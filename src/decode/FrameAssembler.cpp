@@ -13,6 +13,13 @@ FrameAssembler::FrameAssembler(TraceSinks& traces, MeterDecoder& decoder)
     reportHexBuffer_.reserve(kReportHexLength);
 }
 
+void FrameAssembler::StartAfresh() {
+    frameText_.clear();
+    nibbleBuffer_.clear();
+    reportHexBuffer_.clear();
+    reportDataPending_ = false;
+}
+
 void FrameAssembler::Decode() {
     try {
         decoder_.LcdDisplayKESTO(frameText_);

@@ -37,11 +37,9 @@ UsbDeviceList::~UsbDeviceList() {
         controller_->SetOnRemoval(nullptr);
         controller_->SetOnDeviceChange(nullptr);
     }
-    try {
-        CheckInAll();
-    } catch (const VarloError&) {
-        // A device that cannot be opened again has left the controller's list.
-    }
+    // A device that cannot be opened again has left the controller's list;
+    // nobody is left to tell.
+    CheckInAll();
 }
 
 void UsbDeviceList::Attach(TJvHidDeviceController& controller) {
@@ -63,7 +61,7 @@ std::string UsbDeviceList::CheckInAll() {
         TJvHidDevice* device = devListBox_.ItemAt(0);
         devListBox_.RemoveFirst();
         try {
-            delete device;
+            TJvHidDevice::CheckIn(device);
         } catch (const VarloError& error) {
             if (failure.empty()) failure = error.what();
         }
@@ -85,6 +83,7 @@ void UsbDeviceList::HidCtlDeviceChange(TJvHidDeviceController*) {
         if (devListBox_.Line(i) == kCableDescription) devListBox_.Select(static_cast<int>(i));
     }
     if (!failure.empty()) dialogs_.ShowError(failure);
+    if (onRebuilt_) onRebuilt_();
 }
 
 bool UsbDeviceList::HidCtlEnumerate(TJvHidDevice* HidDev, std::int32_t Idx) {
@@ -103,10 +102,11 @@ void UsbDeviceList::HidCtlRemoval(TJvHidDevice* HidDev) {
     AppendHistory("Removal of " + DeviceDescription(HidDev));
 }
 
-void UsbDeviceList::HidCtlDeviceDataError(TJvHidDevice*, std::uint32_t Error) {
+void UsbDeviceList::HidCtlDeviceDataError(TJvHidDevice* HidDev, std::uint32_t Error) {
     char code[16];
     std::snprintf(code, sizeof code, "%X", Error);
     AppendHistory("READ ERROR: " + HidErrorText(Error) + " (" + code + ")");
+    if (onReadError_) onReadError_(HidDev, Error);
 }
 
 TJvHidDevice* UsbDeviceList::SelectedDevice() {

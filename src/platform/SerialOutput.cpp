@@ -65,7 +65,7 @@ std::unique_ptr<SerialOutput> SerialOutput::OpenDevice(const std::string& path,
     return std::unique_ptr<SerialOutput>(new SerialOutput(fd, path, false));
 }
 
-bool SerialOutput::waitForReader(const std::atomic<bool>& stop) const {
+bool SerialOutput::WaitForReader(const std::atomic<bool>& stop) const {
     // The master reports a hang-up while no slave descriptor is open.
     while (!stop) {
         pollfd p{fd_, POLLOUT, 0};
@@ -81,7 +81,7 @@ bool SerialOutput::waitForReader(const std::atomic<bool>& stop) const {
     return false;
 }
 
-bool SerialOutput::write(const std::uint8_t* data, std::size_t size, const std::atomic<bool>& stop,
+bool SerialOutput::Write(const std::uint8_t* data, std::size_t size, const std::atomic<bool>& stop,
                          std::string& error) {
     std::size_t done = 0;
     while (done < size) {
@@ -104,7 +104,7 @@ bool SerialOutput::write(const std::uint8_t* data, std::size_t size, const std::
     return true;
 }
 
-void SerialOutput::drain() {
+void SerialOutput::Drain() {
     if (!pseudoTerminal_ && isatty(fd_)) tcdrain(fd_);
 }
 

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <filesystem>
 #include <fstream>
@@ -212,18 +214,26 @@ TEST(SimRun, TerminalFeedsTheSerialDriver) {
 TEST(SimRun, PortWritesToTheDeviceRaw) {
     varlo::testing::PseudoTerminal device;  // the test reads what the sim writes to its slave
     std::string err;
-    RunSim({"--port", device.path(), "--rate", "0", "--count", "5"}, err);
+    RunSim({"--port", device.Path(), "--rate", "0", "--count", "5"}, err);
     EXPECT_EQ(err, "sent 5 frames, corrupted 0 bytes in 0 frames\n");
     termios t{};
-    ASSERT_EQ(tcgetattr(device.master(), &t), 0);
+    ASSERT_EQ(tcgetattr(device.Master(), &t), 0);
     EXPECT_EQ(t.c_lflag & ICANON, 0u);
     EXPECT_EQ(t.c_oflag & OPOST, 0u) << "LF goes out as LF, not CR LF";
-    Bytes got(200);
-    const ssize_t n = ::read(device.master(), got.data(), got.size());
-    ASSERT_GT(n, 0);
-    got.resize(static_cast<std::size_t>(n));
     Bytes expected = TourBytes(5);
     expected.insert(expected.begin(), 0x0A);
+    // The terminal hands the bytes on in pieces of its own: read until all
+    // have come, or five seconds have passed.
+    Bytes got;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (got.size() < expected.size() && std::chrono::steady_clock::now() < deadline) {
+        pollfd p{device.Master(), POLLIN, 0};
+        if (::poll(&p, 1, 100) <= 0) continue;
+        std::uint8_t buffer[256];
+        const ssize_t n = ::read(device.Master(), buffer, sizeof buffer);
+        ASSERT_GT(n, 0);
+        got.insert(got.end(), buffer, buffer + n);
+    }
     EXPECT_EQ(got, expected);
 
     RunSim({"--port", "/dev/varlo-absent"}, err, 1);

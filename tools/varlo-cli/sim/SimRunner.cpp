@@ -76,7 +76,7 @@ class DeviceWriter : public StepWriter {
         : output_(std::move(output)), err_(err), stop_(stop) {}
     bool write(const Bytes& step) override {
         std::string error;
-        if (output_->write(step.data(), step.size(), stop_, error)) return true;
+        if (output_->Write(step.data(), step.size(), stop_, error)) return true;
         if (!error.empty()) {
             err_ << "varlo-cli sim: " << error << "\n";
             failed_ = true;
@@ -160,10 +160,10 @@ int RunSimulation(const SimOptions& options, std::ostream& out, std::ostream& er
                 return 1;
             }
             if (!options.port) {
-                out << output->path() << std::endl;
+                out << output->Path() << std::endl;
                 // Give the receiver a moment to program and purge the line
                 // before the first frame.
-                if (output->waitForReader(stop)) {
+                if (output->WaitForReader(stop)) {
                     SleepUntil(Clock::now() + std::chrono::milliseconds(100), stop);
                 }
             }
@@ -214,7 +214,7 @@ int RunSimulation(const SimOptions& options, std::ostream& out, std::ostream& er
         // taken yet: give the reader a few poll periods first. A device
         // sends out what is queued.
         if (options.port) {
-            deviceWriter->output().drain();
+            deviceWriter->output().Drain();
         } else {
             SleepUntil(Clock::now() + std::chrono::milliseconds(500), stop);
         }
