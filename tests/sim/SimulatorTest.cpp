@@ -2,6 +2,7 @@
 
 #include <set>
 
+#include "common/Hex.h"
 #include "decode/FrameAssembler.h"
 #include "decode/Locale.h"
 #include "decode/MeterDecoder.h"
@@ -202,7 +203,7 @@ TEST(Noise, DecodedFramesAreSentOnesOrMarkedCorrupted) {
         for (std::uint64_t i = 0; i < 3000; ++i) {
             const Bytes clean = *source->next();
             std::string text = "A";
-            for (std::size_t k = 0; k < 12; ++k) text += "0123456789ABCDEF"[clean[k] & 0x0F];
+            for (std::size_t k = 0; k < 12; ++k) text += HexDigit(clean[k]);
             sent.push_back(text + "D");
             receiver.Feed(i, noise.apply(i, clean, log));
         }
