@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -218,12 +219,19 @@ TEST(SimRun, PortWritesToTheDeviceRaw) {
     ASSERT_EQ(tcgetattr(device.master(), &t), 0);
     EXPECT_EQ(t.c_lflag & ICANON, 0u);
     EXPECT_EQ(t.c_oflag & OPOST, 0u) << "LF goes out as LF, not CR LF";
-    Bytes got(200);
-    const ssize_t n = ::read(device.master(), got.data(), got.size());
-    ASSERT_GT(n, 0);
-    got.resize(static_cast<std::size_t>(n));
     Bytes expected = TourBytes(5);
     expected.insert(expected.begin(), 0x0A);
+    // The terminal hands the bytes on in pieces: read until all are there.
+    Bytes got;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (got.size() < expected.size() && std::chrono::steady_clock::now() < deadline) {
+        pollfd p{device.master(), POLLIN, 0};
+        if (::poll(&p, 1, 100) <= 0) continue;
+        std::uint8_t buffer[256];
+        const ssize_t n = ::read(device.master(), buffer, sizeof buffer);
+        ASSERT_GT(n, 0);
+        got.insert(got.end(), buffer, buffer + n);
+    }
     EXPECT_EQ(got, expected);
 
     RunSim({"--port", "/dev/varlo-absent"}, err, 1);
