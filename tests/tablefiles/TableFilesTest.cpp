@@ -20,7 +20,7 @@ using testing::RowTexts;
 using testing::WriteFile;
 
 const std::string kHeader = "No\tTime\tDC/AC\tValue\tUnit\tAUTO\r\n";
-const std::string kLoadFailed = "Error:Failed to Load File!";
+const std::string kLoadFailed = "Error: Failed to Load File!";
 
 class TableFilesTest : public ::testing::Test {
   protected:
