@@ -2,9 +2,8 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <random>
 #include <thread>
@@ -103,18 +102,63 @@ void SleepUntil(Clock::time_point deadline, const std::atomic<bool>& stop) {
 }
 
 bool ReadFile(const std::string& path, Bytes& bytes, std::ostream& err) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) {
         err << "varlo-cli sim: cannot read " << path << ": " << std::strerror(errno) << "\n";
         return false;
     }
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    if (in.bad()) {
-        err << "varlo-cli sim: cannot read " << path << "\n";
+    std::uint8_t block[65536];
+    std::size_t got = 0;
+    while ((got = std::fread(block, 1, sizeof block, file)) > 0) {
+        bytes.insert(bytes.end(), block, block + got);
+    }
+    // A folder opens but cannot be read (EISDIR).
+    const int readError = std::ferror(file) ? errno : 0;
+    std::fclose(file);
+    if (readError != 0) {
+        err << "varlo-cli sim: cannot read " << path << ": " << std::strerror(readError) << "\n";
         return false;
     }
     return true;
 }
+
+// The noise log: one line per corruption. A log that cannot be written
+// (a full disk) is said at once and given up, and the run then ends with a
+// failure status; the stream itself goes on.
+class NoiseLog {
+  public:
+    ~NoiseLog() {
+        if (file_) std::fclose(file_);
+    }
+    bool Open(const std::string& path, std::ostream& err) {
+        path_ = path;
+        file_ = std::fopen(path.c_str(), "w");
+        if (!file_) {
+            err << "varlo-cli sim: cannot write " << path << ": " << std::strerror(errno) << "\n";
+        }
+        return file_ != nullptr;
+    }
+    void Write(const std::vector<Corruption>& corruptions, std::ostream& err) {
+        if (!file_) return;
+        for (const Corruption& c : corruptions) {
+            const std::string line = FormatCorruption(c) + "\n";
+            std::fwrite(line.data(), 1, line.size(), file_);
+        }
+        if (std::fflush(file_) != 0 || std::ferror(file_)) {
+            err << "varlo-cli sim: cannot write " << path_ << ": " << std::strerror(errno)
+                << "; the noise log stops here" << std::endl;
+            std::fclose(file_);
+            file_ = nullptr;
+            failed_ = true;
+        }
+    }
+    bool Failed() const { return failed_; }
+
+  private:
+    std::string path_;
+    std::FILE* file_ = nullptr;
+    bool failed_ = false;
+};
 
 }  // namespace
 
@@ -131,15 +175,8 @@ int RunSimulation(const SimOptions& options, std::ostream& out, std::ostream& er
         source = MakeScenarioSource(options.scenario, seed);
     }
 
-    std::ofstream noiseLog;
-    if (options.noiseLog) {
-        noiseLog.open(*options.noiseLog, std::ios::trunc);
-        if (!noiseLog) {
-            err << "varlo-cli sim: cannot write " << *options.noiseLog << ": "
-                << std::strerror(errno) << "\n";
-            return 2;
-        }
-    }
+    NoiseLog noiseLog;
+    if (options.noiseLog && !noiseLog.Open(*options.noiseLog, err)) return 2;
     NoiseInjector noise(options.noise, seed ^ 0x6E6F697365ull);
 
     std::unique_ptr<StepWriter> writer;
@@ -196,10 +233,7 @@ int RunSimulation(const SimOptions& options, std::ostream& out, std::ostream& er
         if (!log.empty()) {
             corruptedBytes += log.size();
             ++corruptedFrames;
-            if (noiseLog.is_open()) {
-                for (const Corruption& c : log) noiseLog << FormatCorruption(c) << '\n';
-                noiseLog.flush();
-            }
+            noiseLog.Write(log, err);
         }
         deadline += std::chrono::duration_cast<Clock::duration>(
             std::chrono::duration<double>(StepSeconds(options.rate, step.size())));
@@ -221,7 +255,7 @@ int RunSimulation(const SimOptions& options, std::ostream& out, std::ostream& er
     }
     err << "sent " << sent << " frames, corrupted " << corruptedBytes << " bytes in "
         << corruptedFrames << " frames" << std::endl;
-    return deviceWriter && deviceWriter->failed() ? 1 : 0;
+    return (deviceWriter && deviceWriter->failed()) || noiseLog.Failed() ? 1 : 0;
 }
 
 }  // namespace varlo::sim
