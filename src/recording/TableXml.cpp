@@ -292,9 +292,13 @@ class XmlTableReader {
 
 }  // namespace
 
-bool WriteTableXml(const ReadingLog& log, const std::string& path) {
+bool WriteTableXml(const ReadingLog& log, const std::string& path, std::string* refusal) {
     SafeFileWriter writer(path);
-    return writer.Open() && WriteTableXml(log, *writer.Device()) && writer.Commit();
+    if (!writer.Open()) {
+        if (refusal) *refusal = writer.Refusal();
+        return false;
+    }
+    return WriteTableXml(log, *writer.Device()) && writer.Commit();
 }
 
 bool WriteTableXml(const ReadingLog& log, QIODevice& device) {
