@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/Utf8.h"
 #include "common/VarloError.h"
 #include "recording/EditBox.h"
 #include "recording/Limits.h"
@@ -18,14 +19,6 @@ namespace {
 
 void Check(bool condition) {
     if (!condition) std::abort();
-}
-
-std::size_t CodePoints(std::string_view text) {
-    std::size_t count = 0;
-    for (char c : text) {
-        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++count;
-    }
-    return count;
 }
 
 }  // namespace
@@ -53,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             log.SetText(row, target, field);
             const std::string stored = log.Text(row, target);
             Check(field.substr(0, stored.size()) == stored);
-            Check(CodePoints(stored) == std::min<std::size_t>(CodePoints(field), 20));
+            Check(varlo::Utf8Length(stored) == std::min<std::size_t>(varlo::Utf8Length(field), 20));
         }
         ++column;
         if (i < input.size() && input[i] == '\n') {
