@@ -11,6 +11,7 @@
 #include "platform/SerialOutput.h"
 #include "sim/HidReports.h"
 #include "sim/Noise.h"
+#include "sim/NoiseLog.h"
 
 namespace varlo::sim {
 
@@ -121,44 +122,6 @@ bool ReadFile(const std::string& path, Bytes& bytes, std::ostream& err) {
     }
     return true;
 }
-
-// The noise log: one line per corruption. A log that cannot be written
-// (a full disk) is said at once and given up, and the run then ends with a
-// failure status; the stream itself goes on.
-class NoiseLog {
-  public:
-    ~NoiseLog() {
-        if (file_) std::fclose(file_);
-    }
-    bool Open(const std::string& path, std::ostream& err) {
-        path_ = path;
-        file_ = std::fopen(path.c_str(), "w");
-        if (!file_) {
-            err << "varlo-cli sim: cannot write " << path << ": " << std::strerror(errno) << "\n";
-        }
-        return file_ != nullptr;
-    }
-    void Write(const std::vector<Corruption>& corruptions, std::ostream& err) {
-        if (!file_) return;
-        for (const Corruption& c : corruptions) {
-            const std::string line = FormatCorruption(c) + "\n";
-            std::fwrite(line.data(), 1, line.size(), file_);
-        }
-        if (std::fflush(file_) != 0 || std::ferror(file_)) {
-            err << "varlo-cli sim: cannot write " << path_ << ": " << std::strerror(errno)
-                << "; the noise log stops here" << std::endl;
-            std::fclose(file_);
-            file_ = nullptr;
-            failed_ = true;
-        }
-    }
-    bool Failed() const { return failed_; }
-
-  private:
-    std::string path_;
-    std::FILE* file_ = nullptr;
-    bool failed_ = false;
-};
 
 }  // namespace
 
