@@ -69,6 +69,69 @@ bool ParseBool(const std::string& text, bool& out) {
     return false;
 }
 
+// String number 0 as "0409,0407": hexadecimal language identifiers; an
+// empty text is an empty list.
+bool ParseLanguages(std::string_view text, std::u16string& list) {
+    list.clear();
+    while (!text.empty()) {
+        const std::size_t comma = text.find(',');
+        std::uint16_t id = 0;
+        if (!ParseHexNumber(text.substr(0, comma), id)) return false;
+        list.push_back(static_cast<char16_t>(id));
+        if (comma == std::string_view::npos) break;
+        text.remove_prefix(comma + 1);
+        if (text.empty()) return false;  // a trailing comma
+    }
+    return true;
+}
+
+enum class KeyResult { Set, BadValue, Unknown };
+
+// One key=value of a device line.
+KeyResult SetDeviceKey(const std::string& key, const std::string& value,
+                       HidFakeBackend::Device& device, bool& plugged) {
+    using Access = HidFakeBackend::Access;
+    bool ok = true;
+    if (key == "vid") {
+        ok = ParseHexNumber(value, device.vendorId);
+    } else if (key == "pid") {
+        ok = ParseHexNumber(value, device.productId);
+    } else if (key == "version") {
+        ok = ParseHexNumber(value, device.versionNumber);
+    } else if (key == "product") {
+        device.product = Utf8ToUtf16(value);
+    } else if (key == "serial") {
+        device.serial = Utf8ToUtf16(value);
+    } else if (key == "languages") {
+        std::u16string list;
+        ok = ParseLanguages(value, list);
+        device.languages = list;
+    } else if (key == "access") {
+        if (value == "rw") {
+            device.access = Access::ReadWrite;
+        } else if (value == "query") {
+            device.access = Access::QueryOnly;
+        } else if (value == "none") {
+            device.access = Access::None;
+        } else {
+            ok = false;
+        }
+    } else if (key == "identifiable") {
+        ok = ParseBool(value, device.identifiable);
+    } else if (key == "input") {
+        ok = ParseDecimal(value, device.reports.input);
+    } else if (key == "feature") {
+        ok = ParseDecimal(value, device.reports.feature);
+    } else if (key == "numbered") {
+        ok = ParseBool(value, device.reports.numbered);
+    } else if (key == "plugged") {
+        ok = ParseBool(value, plugged);
+    } else {
+        return KeyResult::Unknown;
+    }
+    return ok ? KeyResult::Set : KeyResult::BadValue;
+}
+
 // Opens a text file for reading; none with `reason` set when it cannot be
 // opened or is a folder.
 std::FILE* OpenText(const std::string& path, std::string& reason) {
@@ -128,53 +191,11 @@ std::shared_ptr<HidFakeBackend> HidFakeBackend::FromScript(const std::string& pa
                 if (eq == std::string::npos) fail("'" + words[i] + "' is not key=value");
                 const std::string key = words[i].substr(0, eq);
                 const std::string value = words[i].substr(eq + 1);
-                bool ok = true;
-                if (key == "vid") {
-                    ok = ParseHexNumber(value, device.vendorId);
-                } else if (key == "pid") {
-                    ok = ParseHexNumber(value, device.productId);
-                } else if (key == "version") {
-                    ok = ParseHexNumber(value, device.versionNumber);
-                } else if (key == "product") {
-                    device.product = Utf8ToUtf16(value);
-                } else if (key == "serial") {
-                    device.serial = Utf8ToUtf16(value);
-                } else if (key == "languages") {
-                    std::u16string list;
-                    std::string_view rest = value;
-                    while (ok && !value.empty()) {
-                        const std::size_t comma = rest.find(',');
-                        std::uint16_t id = 0;
-                        ok = ParseHexNumber(rest.substr(0, comma), id);
-                        list.push_back(static_cast<char16_t>(id));
-                        if (comma == std::string_view::npos) break;
-                        rest.remove_prefix(comma + 1);
-                    }
-                    device.languages = list;
-                } else if (key == "access") {
-                    if (value == "rw") {
-                        device.access = Access::ReadWrite;
-                    } else if (value == "query") {
-                        device.access = Access::QueryOnly;
-                    } else if (value == "none") {
-                        device.access = Access::None;
-                    } else {
-                        ok = false;
-                    }
-                } else if (key == "identifiable") {
-                    ok = ParseBool(value, device.identifiable);
-                } else if (key == "input") {
-                    ok = ParseDecimal(value, device.reports.input);
-                } else if (key == "feature") {
-                    ok = ParseDecimal(value, device.reports.feature);
-                } else if (key == "numbered") {
-                    ok = ParseBool(value, device.reports.numbered);
-                } else if (key == "plugged") {
-                    ok = ParseBool(value, plugged);
-                } else {
-                    fail("unknown device key '" + key + "'");
+                const KeyResult result = SetDeviceKey(key, value, device, plugged);
+                if (result == KeyResult::Unknown) fail("unknown device key '" + key + "'");
+                if (result == KeyResult::BadValue) {
+                    fail("bad value for " + key + ": '" + value + "'");
                 }
-                if (!ok) fail("bad value for " + key + ": '" + value + "'");
             }
             declared[words[1]] = device;
             backend->Plug(words[1], device);
