@@ -1,8 +1,8 @@
 #include "decode/FrameAssembler.h"
 
+#include "common/Hex.h"
 #include "common/VarloError.h"
 #include "decode/MeterDecoder.h"
-#include "decode/Nibble.h"
 
 namespace varlo {
 

@@ -3,6 +3,7 @@
 #include <QString>
 #include <cstdio>
 
+#include "common/Hex.h"
 #include "common/VarloError.h"
 
 namespace varlo {
@@ -176,9 +177,8 @@ std::array<std::uint8_t, 10> UsbDeviceList::FeatureReport() {
 std::string UsbDeviceList::FeatureReportLine(const std::array<std::uint8_t, 10>& report) {
     std::string line;
     for (std::uint8_t byte : report) {
-        char text[4];
-        std::snprintf(text, sizeof text, "%.2X ", byte);
-        line += text;
+        AppendHexByte(line, byte);
+        line.push_back(' ');
     }
     return line;
 }

@@ -3,25 +3,11 @@
 #include <string>
 #include <vector>
 
-#include "common/Dialogs.h"
 #include "followup/MeterSession.h"
+#include "support/RecordingDialogs.h"
 
 namespace varlo {
 namespace {
-
-struct QuietDialogs : Dialogs {
-    Answer answer = Answer::Yes;
-    std::vector<std::string> shown;
-    Answer Ask(const std::string& text) override {
-        shown.push_back(text);
-        return answer;
-    }
-    void Inform(const std::string& text) override { shown.push_back(text); }
-    void SystemMessage(const std::string&, const std::string& text) override {
-        shown.push_back(text);
-    }
-    void ShowError(const std::string& text) override { shown.push_back(text); }
-};
 
 // A session fed with whole frames over the serial path.
 struct Bench {
@@ -29,6 +15,7 @@ struct Bench {
         LocaleFormat format;
         format.DecimalSeparator = sep;
         locale.Set(format);
+        dialogs.otherwise = Dialogs::Answer::Yes;
         session.assembler.SetErrorReport([this](const std::string& e) { errors.push_back(e); });
     }
     // Sends one frame "A...D" as the meter does (LF first).
@@ -45,7 +32,7 @@ struct Bench {
 
     FixedLocale locale;
     FixedLocalClock clock{{2026, 12, 10, 9, 30, 15, 0}};
-    QuietDialogs dialogs;
+    testing::RecordingDialogs dialogs;
     MeterSession session{locale, clock, dialogs};
     std::vector<std::string> errors;
 };

@@ -154,6 +154,23 @@ TEST(UsbCli, ACaptureThatCannotBeWrittenStopsButTheRunReadsOn) {
     EXPECT_EQ(CountLines(run.out, "A100000B00080D\t"), 2) << run.out;
 }
 
+// The README's example script does what its text says: one frame, then idle
+// reports (so the run speaks of the meter's data output, not of the cable).
+TEST(UsbCli, TheReadmeExampleSendsOneFrameThenIdleReports) {
+    const std::string readme = Slurp(VARLO_TEST_DATA "/../README.md");
+    const std::string intro =
+        "Example, a cable that sends one frame and then idle reports:\n\n```\n";
+    const std::size_t start = readme.find(intro);
+    ASSERT_NE(start, std::string::npos);
+    const std::size_t from = start + intro.size();
+    const std::string script = readme.substr(from, readme.find("```", from) - from);
+    const CliRun run = RunCli("readme", script, "dump --usb --seconds 5.6");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(CountLines(run.out, "A100000B00080D\t"), 1) << run.out;
+    EXPECT_NE(run.err.find("the USB cable sends only idle reports"), std::string::npos) << run.err;
+    EXPECT_EQ(run.err.find("no reports from the USB cable"), std::string::npos) << run.err;
+}
+
 TEST(UsbCli, SaysWhyItCannotRead) {
     struct Case {
         const char* name;

@@ -18,6 +18,7 @@
 #include "common/VarloError.h"
 #include "links/JvHidControllerClass.h"
 #include "links/UsbDeviceList.h"
+#include "platform/HidReportText.h"
 
 namespace varlo::cli {
 namespace {
@@ -125,8 +126,7 @@ int RunLiveUsb(const LiveSerialOptions& options, const char* command, FrameAssem
         if (finished) return;  // reports after the last frame asked for
         const auto now = Clock::now();
         if (options.capture) {
-            HidReport report{id, std::vector<std::uint8_t>(data, data + size)};
-            const std::string line = FormatHidReportLine(report) + "\n";
+            const std::string line = FormatHidReportText(id, data, size) + "\n";
             capture.Write(line.data(), line.size());
         }
         assembler.HidKestoData(id, data, size);
