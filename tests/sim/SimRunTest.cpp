@@ -274,7 +274,7 @@ TEST(SimRun, StopEndsAWriteThatWaitsForTheReceiver) {
     varlo::testing::PseudoTerminal device;  // its slave is never read
     std::ostringstream out, err;
     std::atomic<bool> stop{false};
-    const SimOptions options = Parse({"--port", device.path(), "--rate", "0"});
+    const SimOptions options = Parse({"--port", device.Path(), "--rate", "0"});
     auto run =
         std::async(std::launch::async, [&] { return RunSimulation(options, out, err, stop); });
     // Wait until the terminal's queue is full: the master's output stops
@@ -284,7 +284,7 @@ TEST(SimRun, StopEndsAWriteThatWaitsForTheReceiver) {
     while (stable < 20 && std::chrono::steady_clock::now() < deadline) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
         int now = 0;
-        ioctl(device.master(), FIONREAD, &now);
+        ioctl(device.Master(), FIONREAD, &now);
         stable = now > 0 && now == queued ? stable + 1 : 0;
         queued = now;
     }
@@ -295,7 +295,7 @@ TEST(SimRun, StopEndsAWriteThatWaitsForTheReceiver) {
         // Take the queue so that the stuck write finishes and the test can end.
         std::uint8_t buffer[4096];
         while (run.wait_for(std::chrono::milliseconds(10)) != std::future_status::ready) {
-            [[maybe_unused]] const ssize_t n = ::read(device.master(), buffer, sizeof buffer);
+            [[maybe_unused]] const ssize_t n = ::read(device.Master(), buffer, sizeof buffer);
         }
     }
     EXPECT_TRUE(ended) << "the stop was not seen while the write waited";
