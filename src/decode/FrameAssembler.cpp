@@ -1,8 +1,8 @@
 #include "decode/FrameAssembler.h"
 
+#include "common/Hex.h"
 #include "common/VarloError.h"
 #include "decode/MeterDecoder.h"
-#include "decode/Nibble.h"
 
 namespace varlo {
 
@@ -11,6 +11,13 @@ FrameAssembler::FrameAssembler(TraceSinks& traces, MeterDecoder& decoder)
     frameText_.reserve(2 * kFrameLength);
     nibbleBuffer_.reserve(kFrameLength);
     reportHexBuffer_.reserve(kReportHexLength);
+}
+
+void FrameAssembler::StartAfresh() {
+    frameText_.clear();
+    nibbleBuffer_.clear();
+    reportHexBuffer_.clear();
+    reportDataPending_ = false;
 }
 
 void FrameAssembler::Decode() {

@@ -41,6 +41,11 @@ class FrameAssembler {
     void HidKestoData(std::uint8_t reportId, const std::uint8_t* data, std::uint16_t size);
     void HidReadData(std::uint8_t reportId, const std::uint8_t* data, std::uint16_t size);
 
+    // Drops the part of a frame received so far on either link, so that a
+    // new connection never finishes a frame begun on the one before (a cable
+    // pulled mid-frame and plugged in again). The counters stay.
+    void StartAfresh();
+
     const std::string& FrameText() const { return frameText_; }
     const std::string& NibbleBuffer() const { return nibbleBuffer_; }
     const std::string& ReportHexBuffer() const { return reportHexBuffer_; }

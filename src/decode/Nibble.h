@@ -1,28 +1,13 @@
 #pragma once
 
-#include <string>
+#include "common/Hex.h"
 
 namespace varlo {
 
-// Value of one upper-case hexadecimal character, -1 for anything else.
+// Value of one character of a frame text: the frame carries upper-case
+// hexadecimal only, so anything else (a lower-case digit included) is -1.
 inline int NibbleValue(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
-
-inline char HexDigit(unsigned value) {
-    return "0123456789ABCDEF"[value & 0xF];
-}
-
-// Two upper-case hexadecimal digits.
-inline void AppendHexByte(std::string& out, unsigned byte) {
-    out.push_back(HexDigit(byte >> 4));
-    out.push_back(HexDigit(byte));
+    return c >= 'a' ? -1 : HexValue(c);
 }
 
 }  // namespace varlo

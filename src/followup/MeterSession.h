@@ -183,6 +183,9 @@ class MeterSession : private ReadingFollowUp,
     FrameAssembler& Assembler() { return assembler_; }
     const LinkIndicator& Link() const { return decoder_.Link(); }
     LinkIndicator& Link() { return decoder_.Link(); }
+    // The LCD's data-received picture (LCDsend) is the links' too: USB
+    // Connect shows it, USB Disconnect hides it.
+    LcdPanel& LinkPanel() { return decoder_.Panel(); }
 
   private:
     // Tests put texts into the boxes past their checks, to reach the

@@ -14,6 +14,13 @@ std::string ComPortName(TComPortNumber port) {
     return "COM" + std::to_string(static_cast<int>(port) + 1);
 }
 
+void ConfigureAsCOMM2(TCommPortDriver& driver) {
+    driver.SetComPort(pnCOM1);
+    driver.SetComPortSpeed(br19200);
+    driver.SetComPortDataBits(db7BITS);
+    driver.SetComPortParity(ptODD);
+}
+
 TCommPortDriver::TCommPortDriver(SerialPortSystem& ports, std::unique_ptr<Timer> pollTimer)
     : ports_(ports), pollTimer_(std::move(pollTimer)), receiveBuffer_(ComPortInBufSize_) {
     pollTimer_->setTimeout([this] { PollTick(); });
@@ -26,12 +33,13 @@ TCommPortDriver::~TCommPortDriver() {
 
 bool TCommPortDriver::Connect() {
     if (Connected()) return true;
-    SerialOpenResult opened = ports_.open(ComPortName(ComPort_));
+    SerialOpenResult opened = ports_.Open(PortName());
     if (!opened.port) {
         lastError_ = std::move(opened.error);
         return false;
     }
     lastError_ = SerialOpenError{};
+    devicePath_ = std::move(opened.device);
     port_ = std::move(opened.port);
     ApplySettings();
     // Reads return what is queued, waiting at most about 1 ms for more.
@@ -41,7 +49,7 @@ bool TCommPortDriver::Connect() {
     timeouts.readTotalConstant = 1;
     timeouts.writeTotalMultiplier = 0;
     timeouts.writeTotalConstant = 0;
-    port_->setTimeouts(timeouts);
+    port_->SetTimeouts(timeouts);
     pollTimer_->start(ComPortPollingDelay_);
     return true;
 }
@@ -83,26 +91,40 @@ LineSettings TCommPortDriver::BuildLineSettings() const {
 
 void TCommPortDriver::ApplySettings() {
     if (!Connected()) return;
-    port_->applyLineSettings(BuildLineSettings());
+    port_->ApplyLineSettings(BuildLineSettings());
     PurgeBuffers(true, true);
-    port_->setQueueSizes(ComPortInBufSize_, ComPortOutBufSize_);
+    port_->SetQueueSizes(ComPortInBufSize_, ComPortOutBufSize_);
 }
 
 void TCommPortDriver::PurgeBuffers(bool Input, bool Output) {
     if (!Connected()) return;
-    port_->purge(Input, Output);
+    port_->Purge(Input, Output);
 }
 
 void TCommPortDriver::PollTick() {
     if (!Connected()) return;
-    const long n = port_->read(receiveBuffer_.data(), receiveBuffer_.size());
-    if (n <= 0 || !OnReceiveData_) return;
-    OnReceiveData_(this, receiveBuffer_.data(), static_cast<std::uint32_t>(n));
+    const SerialReadResult read = port_->Read(receiveBuffer_.data(), receiveBuffer_.size());
+    if (read.error != 0) {
+        if (onReadError_) onReadError_(read.error);
+        return;
+    }
+    if (read.count == 0 || !OnReceiveData_) return;
+    OnReceiveData_(this, receiveBuffer_.data(), static_cast<std::uint32_t>(read.count));
 }
 
 void TCommPortDriver::SetComPort(TComPortNumber Value) {
     if (Connected()) return;
     ComPort_ = Value;
+    portPath_.clear();
+}
+
+std::string TCommPortDriver::PortName() const {
+    return portPath_.empty() ? ComPortName(ComPort_) : portPath_;
+}
+
+void TCommPortDriver::SetDevicePath(std::string path) {
+    if (Connected()) return;
+    portPath_ = std::move(path);
 }
 
 void TCommPortDriver::SetLineProperty() {

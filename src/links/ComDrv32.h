@@ -40,11 +40,19 @@ enum TComPortSwHandshaking : std::uint8_t { shNONE, shXONXOFF };
 // DataSize is at least 1.
 using TComPortReceiveDataEvent =
     std::function<void(void* Sender, const std::uint8_t* DataPtr, std::uint32_t DataSize)>;
+// Told of a read of the open port that failed, with the operating system's
+// error number; polling goes on.
+using ReadErrorEvent = std::function<void(int errorNumber)>;
 
 // The line speed in bits per second.
 std::uint32_t BaudRateValue(TComPortBaudRate rate);
 // "COM1" to "COM4".
 std::string ComPortName(TComPortNumber port);
+
+class TCommPortDriver;
+// Sets the driver up as the main window's COMM2: port COM1, 19200 baud, 7
+// data bits, odd parity; every other property keeps its default.
+void ConfigureAsCOMM2(TCommPortDriver& driver);
 
 // Owns one serial port, receive only: opens it by number, programs the
 // line and delivers whatever has arrived from a poll timer on the owner's
@@ -64,6 +72,8 @@ class TCommPortDriver {
     bool Connected() const;
     // Why the last Connect failed; kind None after a successful one.
     const SerialOpenError& LastConnectError() const { return lastError_; }
+    // The device path the last successful Connect opened.
+    const std::string& DevicePath() const { return devicePath_; }
 
     // Re-programs the open port from the properties and discards both queues.
     void ApplySettings();
@@ -76,7 +86,15 @@ class TCommPortDriver {
     void PollTick();
 
     TComPortNumber ComPort() const { return ComPort_; }
+    // Chooses the port by number ("COM1" to "COM4"); drops a device path.
+    // Ignored while the port is open.
     void SetComPort(TComPortNumber Value);
+    // The name Connect opens: the device path when one is set, else the
+    // name of ComPort.
+    std::string PortName() const;
+    // Opens this device path (or other port name) in place of ComPort; an
+    // empty one goes back to ComPort. Ignored while the port is open.
+    void SetDevicePath(std::string path);
     TComPortBaudRate ComPortSpeed() const { return ComPortSpeed_; }
     void SetComPortSpeed(TComPortBaudRate Value);
     TComPortDataBits ComPortDataBits() const { return ComPortDataBits_; }
@@ -99,6 +117,8 @@ class TCommPortDriver {
     void SetEnableDTROnOpen(bool Value) { EnableDTROnOpen_ = Value; }
     const TComPortReceiveDataEvent& OnReceiveData() const { return OnReceiveData_; }
     void SetOnReceiveData(TComPortReceiveDataEvent Value) { OnReceiveData_ = std::move(Value); }
+    const ReadErrorEvent& OnReadError() const { return onReadError_; }
+    void SetOnReadError(ReadErrorEvent handler) { onReadError_ = std::move(handler); }
 
     // The open port, for diagnostics; null while closed.
     SerialPort* Port() const { return port_.get(); }
@@ -123,6 +143,9 @@ class TCommPortDriver {
     std::unique_ptr<Timer> pollTimer_;
     std::vector<std::uint8_t> receiveBuffer_;
     SerialOpenError lastError_;
+    std::string devicePath_;
+    std::string portPath_;
+    ReadErrorEvent onReadError_;
 };
 
 }  // namespace varlo

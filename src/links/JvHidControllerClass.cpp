@@ -65,36 +65,53 @@ void TJvHidDevice::Construct() {
     CloseSyncHandle();
 }
 
-TJvHidDevice::~TJvHidDevice() noexcept(false) {
-    TJvHidDataEvent data = onData_;
-    TJvHidPlugEvent unplug = onUnplug_;
-    SetOnData(nullptr);
-    onUnplug_ = nullptr;
-    CloseSyncHandle();
-    CloseReadHandle();
-    preparsedData_.reset();
-    if (!controller_) return;
-    auto& list = controller_->list_;
-    auto it = std::find(list.begin(), list.end(), this);
-    if (it == list.end()) return;
-    if (!pluggedIn_) {
-        list.erase(it);
-        return;
-    }
-    TJvHidDevice* fresh = nullptr;
+void TJvHidDevice::CheckIn(TJvHidDevice* device) {
+    if (!device) return;
+    const std::exception_ptr failure = device->ReturnToController();
+    delete device;
+    if (failure) std::rethrow_exception(failure);
+}
+
+TJvHidDevice::~TJvHidDevice() {
+    if (!returned_) ReturnToController();
+}
+
+std::exception_ptr TJvHidDevice::ReturnToController() noexcept {
+    if (returned_) return nullptr;
+    returned_ = true;
     try {
-        fresh = new TJvHidDevice(std::make_unique<TJvHidPnPInfo>(*pnpInfo_), controller_);
+        TJvHidDataEvent data = onData_;
+        TJvHidPlugEvent unplug = onUnplug_;
+        SetOnData(nullptr);
+        onUnplug_ = nullptr;
+        CloseSyncHandle();
+        CloseReadHandle();
+        preparsedData_.reset();
+        if (!controller_) return nullptr;
+        auto& list = controller_->list_;
+        const auto it = std::find(list.begin(), list.end(), this);
+        if (it == list.end()) return nullptr;
+        if (!pluggedIn_) {
+            list.erase(it);
+            return nullptr;
+        }
+        auto fresh = std::unique_ptr<TJvHidDevice>(
+            new TJvHidDevice(std::make_unique<TJvHidPnPInfo>(*pnpInfo_), controller_));
+        fresh->SetOnData(data);
+        fresh->onUnplug_ = unplug;
+        fresh->SetThreadSleepTime(threadSleepTime_);
+        *it = fresh.release();
+        return nullptr;
     } catch (...) {
         // The interface cannot be opened again: it leaves the list, so that
         // the list never refers to this object after it has gone.
-        list.erase(it);
-        if (std::uncaught_exceptions() == 0) throw;
-        return;
+        if (controller_) {
+            auto& list = controller_->list_;
+            const auto it = std::find(list.begin(), list.end(), this);
+            if (it != list.end()) list.erase(it);
+        }
+        return std::current_exception();
     }
-    fresh->SetOnData(data);
-    fresh->onUnplug_ = unplug;
-    fresh->SetThreadSleepTime(threadSleepTime_);
-    *it = fresh;
 }
 
 bool TJvHidDevice::OpenSyncHandle() {

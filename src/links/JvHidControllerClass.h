@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <exception>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -85,10 +86,18 @@ class TJvHidDeviceReadThread {
 };
 
 // One HID interface. Only the controller creates devices; the application
-// returns a checked-out device by destroying it (check-in).
+// returns a checked-out device by checking it in.
 class TJvHidDevice {
   public:
-    ~TJvHidDevice() noexcept(false);
+    // Check-in: stops the device's reader, closes it and frees the object.
+    // A device still present leaves a fresh, not checked-out object in its
+    // place in the controller's list. One that cannot be opened again leaves
+    // the list instead, and EControllerError ("device cannot be opened" or
+    // "device cannot be identified") is thrown once the object is freed.
+    static void CheckIn(TJvHidDevice* device);
+    // Destroying the object checks it in too, but never throws: a device
+    // that cannot be opened again just leaves the list.
+    ~TJvHidDevice();
     TJvHidDevice(const TJvHidDevice&) = delete;
     TJvHidDevice& operator=(const TJvHidDevice&) = delete;
 
@@ -136,6 +145,8 @@ class TJvHidDevice {
     bool ObtainPreparsedData();
     void StartReading();
     void StopReading();
+    // The check-in steps, once; the failure of re-creating the device.
+    std::exception_ptr ReturnToController() noexcept;
 
     TJvHidDeviceController* controller_;
     std::shared_ptr<HidBackend> backend_;
@@ -157,6 +168,7 @@ class TJvHidDevice {
     TJvHidPlugEvent onUnplug_;
     bool readWriteAccess_ = false;
     std::unique_ptr<TJvHidDeviceReadThread> reader_;
+    bool returned_ = false;
 };
 
 // Lists the HID interfaces, follows plugging and unplugging and lends device

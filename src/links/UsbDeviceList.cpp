@@ -3,6 +3,7 @@
 #include <QString>
 #include <cstdio>
 
+#include "common/Hex.h"
 #include "common/VarloError.h"
 
 namespace varlo {
@@ -37,11 +38,9 @@ UsbDeviceList::~UsbDeviceList() {
         controller_->SetOnRemoval(nullptr);
         controller_->SetOnDeviceChange(nullptr);
     }
-    try {
-        CheckInAll();
-    } catch (const VarloError&) {
-        // A device that cannot be opened again has left the controller's list.
-    }
+    // A device that cannot be opened again has left the controller's list;
+    // nobody is left to tell.
+    CheckInAll();
 }
 
 void UsbDeviceList::Attach(TJvHidDeviceController& controller) {
@@ -63,7 +62,7 @@ std::string UsbDeviceList::CheckInAll() {
         TJvHidDevice* device = devListBox_.ItemAt(0);
         devListBox_.RemoveFirst();
         try {
-            delete device;
+            TJvHidDevice::CheckIn(device);
         } catch (const VarloError& error) {
             if (failure.empty()) failure = error.what();
         }
@@ -85,6 +84,7 @@ void UsbDeviceList::HidCtlDeviceChange(TJvHidDeviceController*) {
         if (devListBox_.Line(i) == kCableDescription) devListBox_.Select(static_cast<int>(i));
     }
     if (!failure.empty()) dialogs_.ShowError(failure);
+    if (onRebuilt_) onRebuilt_();
 }
 
 bool UsbDeviceList::HidCtlEnumerate(TJvHidDevice* HidDev, std::int32_t Idx) {
@@ -103,10 +103,11 @@ void UsbDeviceList::HidCtlRemoval(TJvHidDevice* HidDev) {
     AppendHistory("Removal of " + DeviceDescription(HidDev));
 }
 
-void UsbDeviceList::HidCtlDeviceDataError(TJvHidDevice*, std::uint32_t Error) {
+void UsbDeviceList::HidCtlDeviceDataError(TJvHidDevice* HidDev, std::uint32_t Error) {
     char code[16];
     std::snprintf(code, sizeof code, "%X", Error);
     AppendHistory("READ ERROR: " + HidErrorText(Error) + " (" + code + ")");
+    if (onReadError_) onReadError_(HidDev, Error);
 }
 
 TJvHidDevice* UsbDeviceList::SelectedDevice() {
@@ -176,9 +177,8 @@ std::array<std::uint8_t, 10> UsbDeviceList::FeatureReport() {
 std::string UsbDeviceList::FeatureReportLine(const std::array<std::uint8_t, 10>& report) {
     std::string line;
     for (std::uint8_t byte : report) {
-        char text[4];
-        std::snprintf(text, sizeof text, "%.2X ", byte);
-        line += text;
+        AppendHexByte(line, byte);
+        line.push_back(' ');
     }
     return line;
 }

@@ -53,11 +53,16 @@ class UsbDeviceList {
     // Releases the USB Connect button without running its click handler.
     void SetReleaseUSBCon(std::function<void()> release) { releaseUSBCon_ = std::move(release); }
     void SetHidReadData(ReportHandler handler) { hidReadData_ = std::move(handler); }
+    // Told of each read error once the history shows it, and after each
+    // rebuild of the list (for the connection, which follows its cable).
+    void SetOnReadError(std::function<void(TJvHidDevice*, std::uint32_t)> observer) {
+        onReadError_ = std::move(observer);
+    }
+    void SetOnRebuilt(std::function<void()> observer) { onRebuilt_ = std::move(observer); }
 
     // The device of the selected line as the last Read, SetFeature or USB
     // Connect action took it; none after a rebuild of the list.
     TJvHidDevice* CurrentHidDevice() const { return currentHidDevice_; }
-    void SetCurrentHidDevice(TJvHidDevice* device) { currentHidDevice_ = device; }
     // The device of the selected line, or none.
     TJvHidDevice* SelectedDevice();
 
@@ -87,6 +92,8 @@ class UsbDeviceList {
     bool readBtnDown_ = false;
     std::function<void()> releaseUSBCon_;
     ReportHandler hidReadData_;
+    std::function<void(TJvHidDevice*, std::uint32_t)> onReadError_;
+    std::function<void()> onRebuilt_;
     const char readDataKey_ = 0;  // code identity of the HidReadData handler
 };
 

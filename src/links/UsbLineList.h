@@ -8,14 +8,11 @@
 namespace varlo {
 
 // The contents of a list box: text lines, each with an optional item, and a
-// selected line (-1 for none). A list with a line limit drops its oldest
-// lines, so a trace list cannot grow through a long run. `Changed` runs after
-// every change, for a view that shows the list.
+// selected line (-1 for none). `Changed` runs after every change, for a view
+// that shows the list.
 template <class Item>
 class UsbLineList {
   public:
-    explicit UsbLineList(std::size_t maxLines = 0) : maxLines_(maxLines) {}
-
     std::size_t Count() const { return lines_.size(); }
     const std::string& Line(std::size_t index) const { return lines_[index]; }
     const std::vector<std::string>& Lines() const { return lines_; }
@@ -30,18 +27,8 @@ class UsbLineList {
     std::size_t Add(std::string line, Item item = Item{}) {
         lines_.push_back(std::move(line));
         items_.push_back(std::move(item));
-        if (maxLines_ && lines_.size() > maxLines_) {
-            lines_.erase(lines_.begin());
-            items_.erase(items_.begin());
-            if (selected_ >= 0) --selected_;
-        }
         Notify();
         return lines_.size() - 1;
-    }
-    // Appends a line and makes it the selected one.
-    void Append(std::string line) {
-        const std::size_t index = Add(std::move(line));
-        Select(static_cast<int>(index));
     }
     void RemoveFirst() {
         if (lines_.empty()) return;
@@ -64,7 +51,6 @@ class UsbLineList {
         if (Changed) Changed();
     }
 
-    std::size_t maxLines_;
     std::vector<std::string> lines_;
     std::vector<Item> items_;
     int selected_ = -1;

@@ -42,8 +42,9 @@ class HidFakeBackend : public HidBackend, public std::enable_shared_from_this<Hi
 
     HidFakeBackend() = default;
 
-    // Reads a device script (format in docs/usb.md); throws VarloError
-    // "FILE:LINE: reason" on a line it cannot use.
+    // Reads a device script (its commands are in README.md); throws
+    // VarloError "FILE:LINE: reason" for a script it cannot read or a line
+    // it cannot use.
     static std::shared_ptr<HidFakeBackend> FromScript(const std::string& path);
 
     // Plugs the named device in (again) and returns its path.
@@ -56,8 +57,12 @@ class HidFakeBackend : public HidBackend, public std::enable_shared_from_this<Hi
     void QueueError(const std::string& name, std::uint32_t code);
     // Time between two reports of the device (0: as fast as they are read).
     void SetReportInterval(const std::string& name, int milliseconds);
-    // When set, every report read is queued again at the end.
-    void SetRepeat(const std::string& name, bool repeat);
+    // What happens to the items read: with All, each is queued again at the
+    // end (the queue starts over once it has run dry); with Last, the last
+    // item is queued again whenever the queue runs dry, so it is read again
+    // and again.
+    enum class Repeat { None, All, Last };
+    void SetRepeat(const std::string& name, Repeat repeat);
     // Items still queued for the device.
     std::size_t Queued(const std::string& name) const;
 
@@ -84,7 +89,7 @@ class HidFakeBackend : public HidBackend, public std::enable_shared_from_this<Hi
         bool present = false;
         std::deque<Item> queue;
         int intervalMs = 0;
-        bool repeat = false;
+        Repeat repeat = Repeat::None;
         std::chrono::steady_clock::time_point nextReport{};
         std::vector<std::vector<std::uint8_t>> features;
     };

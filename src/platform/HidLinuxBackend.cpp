@@ -11,16 +11,13 @@
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
-#include <QString>
 #include <cerrno>
-#include <charconv>
-#include <cstdlib>
 #include <fstream>
 #include <iterator>
-#include <system_error>
 #include <vector>
 
-#include "platform/HidFakeBackend.h"
+#include "common/Hex.h"
+#include "common/Utf8.h"
 
 namespace varlo {
 namespace {
@@ -46,13 +43,7 @@ std::optional<std::string> SysAttr(udev_device* device, const char* name) {
 
 std::optional<std::u16string> Wide(const std::optional<std::string>& text) {
     if (!text) return std::nullopt;
-    return QString::fromStdString(*text).toStdU16String();
-}
-
-template <class T>
-bool ParseHex(std::string_view text, T& out) {
-    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), out, 16);
-    return ec == std::errc() && end == text.data() + text.size();
+    return Utf8ToUtf16(*text);
 }
 
 class HidLinuxHandle : public HidHandle {
@@ -98,15 +89,15 @@ class HidLinuxHandle : public HidHandle {
             const auto second = text.find(':', first == text.npos ? text.npos : first + 1);
             std::uint32_t vendor = 0, product = 0;
             if (second != text.npos &&
-                ParseHex(text.substr(first + 1, second - first - 1), vendor) &&
-                ParseHex(text.substr(second + 1), product)) {
+                ParseHexNumber(text.substr(first + 1, second - first - 1), vendor) &&
+                ParseHexNumber(text.substr(second + 1), product)) {
                 identity.vendorId = static_cast<std::uint16_t>(vendor);
                 identity.productId = static_cast<std::uint16_t>(product);
                 known = true;
             }
         }
         if (!known) return std::nullopt;
-        if (auto bcd = SysAttr(usb_, "bcdDevice")) ParseHex(*bcd, identity.versionNumber);
+        if (auto bcd = SysAttr(usb_, "bcdDevice")) ParseHexNumber(*bcd, identity.versionNumber);
         return identity;
     }
 
@@ -271,16 +262,6 @@ void HidLinuxBackend::DrainMonitor() {
         any = true;
     }
     if (any && changed_) changed_();
-}
-
-std::string HidErrorText(std::uint32_t code) {
-    return std::system_category().message(static_cast<int>(code));
-}
-
-std::shared_ptr<HidBackend> CreateHidBackend() {
-    const char* script = std::getenv("VARLO_HID_FAKE");
-    if (script && *script) return HidFakeBackend::FromScript(script);
-    return HidLinuxBackend::Create();
 }
 
 }  // namespace varlo

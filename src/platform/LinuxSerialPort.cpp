@@ -1,6 +1,7 @@
 #include "platform/LinuxSerialPort.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
@@ -43,7 +44,7 @@ LinuxSerialPort::~LinuxSerialPort() {
     }
 }
 
-void LinuxSerialPort::applyLineSettings(const LineSettings& settings) {
+void LinuxSerialPort::ApplyLineSettings(const LineSettings& settings) {
     refusals_.clear();
     termios t{};
     if (tcgetattr(fd_, &t) != 0) {
@@ -87,16 +88,16 @@ void LinuxSerialPort::applyLineSettings(const LineSettings& settings) {
     RequestModemLine(fd_, TIOCM_RTS, request.rts, "RTS", refusals_);
 }
 
-void LinuxSerialPort::setQueueSizes(std::uint32_t, std::uint32_t) {
+void LinuxSerialPort::SetQueueSizes(std::uint32_t, std::uint32_t) {
     // The kernel sizes its own queues.
 }
 
-void LinuxSerialPort::setTimeouts(const PortTimeouts&) {
+void LinuxSerialPort::SetTimeouts(const PortTimeouts&) {
     // The descriptor is non-blocking and VMIN/VTIME are 0: every read
     // returns at once with what is queued, which is what the driver asks.
 }
 
-void LinuxSerialPort::purge(bool input, bool output) {
+void LinuxSerialPort::Purge(bool input, bool output) {
     if (input && output) {
         tcflush(fd_, TCIOFLUSH);
     } else if (input) {
@@ -106,17 +107,30 @@ void LinuxSerialPort::purge(bool input, bool output) {
     }
 }
 
-long LinuxSerialPort::read(std::uint8_t* buffer, std::size_t maxBytes) {
-    if (maxBytes == 0) return 0;
+SerialReadResult LinuxSerialPort::Read(std::uint8_t* buffer, std::size_t maxBytes) {
+    if (maxBytes == 0) return {};
     ssize_t n;
     do {
         n = ::read(fd_, buffer, maxBytes);
     } while (n < 0 && errno == EINTR);
-    if (n < 0) return (errno == EAGAIN || errno == EWOULDBLOCK) ? 0 : -1;
+    if (n < 0) {
+        if (errno == EAGAIN || errno == EWOULDBLOCK) return {};
+        return {0, errno};
+    }
+    if (n == 0) {
+        // Nothing queued, or a terminal that has been hung up (a USB adapter
+        // pulled out): the latter reads as empty for ever, and says so when
+        // asked.
+        pollfd p{fd_, POLLIN, 0};
+        if (::poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL))) {
+            return {0, ENODEV};
+        }
+        return {};
+    }
     if (characterMask_ != 0xFF) {
         for (ssize_t i = 0; i < n; ++i) buffer[i] &= characterMask_;
     }
-    return static_cast<long>(n);
+    return {static_cast<std::size_t>(n), 0};
 }
 
 SerialOpenError DescribeOpenFailure(const std::string& port, const std::string& device,
@@ -125,35 +139,36 @@ SerialOpenError DescribeOpenFailure(const std::string& port, const std::string& 
     e.osError = errorNumber;
     e.port = port;
     e.device = device;
-    const std::string where = port == device || device.empty() ? port : port + " (" + device + ")";
     switch (errorNumber) {
         case ENOENT:
         case ENODEV:
         case ENXIO:
             e.kind = SerialOpenFailure::NoSuchDevice;
-            e.message = where + ": no such device";
+            e.reason = "no such device";
             break;
         case EBUSY:
         case EWOULDBLOCK:
             e.kind = SerialOpenFailure::Busy;
-            e.message = where + ": in use by another program";
+            e.reason = "in use by another program";
             break;
         case EACCES:
         case EPERM:
             e.kind = SerialOpenFailure::PermissionDenied;
-            e.message = where +
-                        ": permission denied; serial ports belong to the dialout group "
-                        "(sudo usermod -aG dialout $USER, then log in again)";
+            e.reason =
+                "permission denied; serial ports belong to the dialout group "
+                "(sudo usermod -aG dialout $USER, then log in again)";
             break;
         case ENOTTY:
             e.kind = SerialOpenFailure::Other;
-            e.message = where + ": not a serial device";
+            e.reason = "not a serial device";
             break;
         default:
             e.kind = SerialOpenFailure::Other;
-            e.message = where + ": " + ErrorText(errorNumber);
+            e.reason = ErrorText(errorNumber);
             break;
     }
+    const std::string where = port == device || device.empty() ? port : port + " (" + device + ")";
+    e.message = where + ": " + e.reason;
     return e;
 }
 
@@ -161,15 +176,15 @@ LinuxSerialPortSystem::LinuxSerialPortSystem(SerialDeviceFolders folders,
                                              EnvironmentLookup environment)
     : folders_(std::move(folders)), environment_(std::move(environment)) {}
 
-SerialOpenResult LinuxSerialPortSystem::open(const std::string& name) {
+SerialOpenResult LinuxSerialPortSystem::Open(const std::string& name) {
     SerialOpenResult result;
     const auto device = ResolvePortName(name, folders_, environment_);
     if (!device) {
         result.error = DescribeOpenFailure(name, "", ENODEV);
         const std::string n = std::to_string(ComPortIndex(name));
-        result.error.message = name +
-                               ": no such device (no serial device found for it; set VARLO_COM" +
-                               n + " to a device path)";
+        result.error.reason = "no such device (no serial device found for it; set VARLO_COM" + n +
+                              " to a device path)";
+        result.error.message = name + ": " + result.error.reason;
         return result;
     }
     if (injected_) {
@@ -197,6 +212,7 @@ SerialOpenResult LinuxSerialPortSystem::open(const std::string& name) {
     }
     ioctl(fd, TIOCEXCL);
     result.port = std::make_unique<LinuxSerialPort>(fd, *device);
+    result.device = *device;
     return result;
 }
 

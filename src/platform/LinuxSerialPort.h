@@ -18,17 +18,17 @@ class LinuxSerialPort : public SerialPort {
     LinuxSerialPort(const LinuxSerialPort&) = delete;
     LinuxSerialPort& operator=(const LinuxSerialPort&) = delete;
 
-    void applyLineSettings(const LineSettings& settings) override;
-    void setQueueSizes(std::uint32_t inputBytes, std::uint32_t outputBytes) override;
-    void setTimeouts(const PortTimeouts& timeouts) override;
-    void purge(bool input, bool output) override;
-    long read(std::uint8_t* buffer, std::size_t maxBytes) override;
+    void ApplyLineSettings(const LineSettings& settings) override;
+    void SetQueueSizes(std::uint32_t inputBytes, std::uint32_t outputBytes) override;
+    void SetTimeouts(const PortTimeouts& timeouts) override;
+    void Purge(bool input, bool output) override;
+    SerialReadResult Read(std::uint8_t* buffer, std::size_t maxBytes) override;
 
-    const std::string& device() const { return device_; }
-    // What the device refused at the last applyLineSettings, one line each
+    const std::string& Device() const { return device_; }
+    // What the device refused at the last ApplyLineSettings, one line each
     // ("character size 7: ..."); a pseudo-terminal refuses 7 bits and the
     // modem lines, a real port nothing.
-    const std::vector<std::string>& refusals() const { return refusals_; }
+    const std::vector<std::string>& Refusals() const { return refusals_; }
 
   private:
     int fd_;
@@ -43,12 +43,12 @@ class LinuxSerialPortSystem : public SerialPortSystem {
     explicit LinuxSerialPortSystem(SerialDeviceFolders folders = {},
                                    EnvironmentLookup environment = ProcessEnvironment());
 
-    SerialOpenResult open(const std::string& name) override;
+    SerialOpenResult Open(const std::string& name) override;
 
     // Makes the next opens fail as if the system had answered with this
     // error number (ENOENT, EBUSY, EACCES, ...); nullopt opens for real.
     // Lets tests running as root see the refusals a user meets.
-    void injectOpenFailure(std::optional<int> errorNumber) { injected_ = errorNumber; }
+    void InjectOpenFailure(std::optional<int> errorNumber) { injected_ = errorNumber; }
 
   private:
     SerialDeviceFolders folders_;

@@ -22,7 +22,8 @@ std::unique_ptr<SerialOutput> SerialOutput::OpenPseudoTerminal(std::string& erro
     const int master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
     char name[128] = {};
     if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0 ||
-        ptsname_r(master, name, sizeof name) != 0) {
+        ptsname_r(master, name, sizeof name) != 0 ||
+        fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK) != 0) {
         error = std::string("cannot open a pseudo-terminal: ") + std::strerror(errno);
         if (master >= 0) ::close(master);
         return nullptr;
@@ -42,15 +43,22 @@ std::unique_ptr<SerialOutput> SerialOutput::OpenPseudoTerminal(std::string& erro
 
 std::unique_ptr<SerialOutput> SerialOutput::OpenDevice(const std::string& path,
                                                        std::string& error) {
-    // Non-blocking open: a port without carrier must not hang here.
+    // Non-blocking: a port without carrier must not hang the open, and a
+    // write waits in poll(), where a stop is noticed.
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         error = "cannot open " + path + ": " + std::strerror(errno);
         return nullptr;
     }
-    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    // Only a terminal is a serial line: a regular file would be overwritten,
+    // a pipe would take the stream of nobody's meter.
+    if (!isatty(fd)) {
+        ::close(fd);
+        error = "cannot open " + path + ": not a serial device";
+        return nullptr;
+    }
     termios t{};
-    if (isatty(fd) && tcgetattr(fd, &t) == 0) {
+    if (tcgetattr(fd, &t) == 0) {
         MakeRawTermios(t);
         tcsetattr(fd, TCSANOW, &t);
         LineSettings line;
@@ -65,7 +73,7 @@ std::unique_ptr<SerialOutput> SerialOutput::OpenDevice(const std::string& path,
     return std::unique_ptr<SerialOutput>(new SerialOutput(fd, path, false));
 }
 
-bool SerialOutput::waitForReader(const std::atomic<bool>& stop) const {
+bool SerialOutput::WaitForReader(const std::atomic<bool>& stop) const {
     // The master reports a hang-up while no slave descriptor is open.
     while (!stop) {
         pollfd p{fd_, POLLOUT, 0};
@@ -81,30 +89,35 @@ bool SerialOutput::waitForReader(const std::atomic<bool>& stop) const {
     return false;
 }
 
-bool SerialOutput::write(const std::uint8_t* data, std::size_t size, const std::atomic<bool>& stop,
+bool SerialOutput::Write(const std::uint8_t* data, std::size_t size, const std::atomic<bool>& stop,
                          std::string& error) {
+    // The descriptor does not block: a receiver that stops reading (or has
+    // gone) leaves the write waiting here, where `stop` is looked at every
+    // 50 ms, and not in the kernel, where only a signal that comes before
+    // any byte of the write is taken would end it.
     std::size_t done = 0;
     while (done < size) {
+        if (stop) return false;
         const ssize_t n = ::write(fd_, data + done, size - done);
-        if (n >= 0) {
+        if (n > 0) {
             done += static_cast<std::size_t>(n);
             continue;
         }
-        if (errno == EINTR || errno == EAGAIN) {
-            if (stop) return false;
-            if (errno == EAGAIN) {
-                pollfd p{fd_, POLLOUT, 0};
-                ::poll(&p, 1, 50);
-            }
-            continue;
+        if (n < 0 && errno != EAGAIN && errno != EINTR) {
+            error = "writing to " + path_ + " failed: " + std::strerror(errno);
+            return false;
         }
-        error = "writing to " + path_ + " failed: " + std::strerror(errno);
-        return false;
+        pollfd p{fd_, POLLOUT, 0};
+        if (::poll(&p, 1, 50) > 0 && !(p.revents & POLLOUT)) {
+            // A hang-up is reported at once, again and again.
+            const timespec pause{0, 50'000'000};
+            nanosleep(&pause, nullptr);
+        }
     }
     return true;
 }
 
-void SerialOutput::drain() {
+void SerialOutput::Drain() {
     if (!pseudoTerminal_ && isatty(fd_)) tcdrain(fd_);
 }
 

@@ -13,7 +13,8 @@ namespace varlo {
 // (0x81, 0x8D, 0x8F, 0x90, 0x9D) become the C1 control of the same number,
 // as Windows itself reads them, so that they survive a round trip.
 // Encoding writes "?" for every character the code page cannot hold and for
-// every byte of malformed UTF-8.
+// every byte of malformed UTF-8, one byte for each character as the log
+// counts them (common/Utf8.h), so a text never grows in characters.
 
 // Appends the UTF-8 form of the Windows-1252 bytes to `out`.
 void AppendCp1252AsUtf8(std::string_view cp1252, std::string& out);
@@ -22,9 +23,6 @@ void AppendUtf8AsCp1252(std::string_view utf8, std::string& out);
 
 std::string Cp1252ToUtf8(std::string_view cp1252);
 
-// Decodes one UTF-8 sequence at text[pos] into `cp`; returns its length, or
-// 0 when the bytes there are not a well-formed sequence.
-std::size_t DecodeUtf8(std::string_view text, std::size_t pos, char32_t& cp);
 std::string Utf8ToCp1252(std::string_view utf8);
 
 }  // namespace varlo

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "common/Utf8.h"
+
 namespace varlo {
 
 // The state of a one-line edit box as the input rules see it: its text
@@ -54,10 +56,5 @@ class EditBox {
     ChangeHandler onChange_;
     int changeDepth_ = 0;
 };
-
-// Encodes one code point as UTF-8.
-std::string Utf8Encode(char32_t codePoint);
-// The first code point of a UTF-8 text, or 0 when the text is empty.
-char32_t FirstCodePoint(std::string_view utf8);
 
 }  // namespace varlo

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "common/Utf8.h"
 #include "common/VarloError.h"
 #include "recording/NumberText.h"
 

@@ -5,6 +5,7 @@
 #include <limits>
 #include <stdexcept>
 
+#include "common/Utf8.h"
 #include "common/VarloError.h"
 
 namespace varlo {
@@ -45,18 +46,11 @@ bool ReadingLog::IsIntegerColumn(int column) {
 }
 
 std::string_view ReadingLog::CutText(std::string_view utf8) {
-    // Every byte that is not a continuation byte starts a character; the text
-    // is cut before the first byte of the character past the limit, so a
-    // multi-byte character is never split.
-    std::size_t characters = 0;
-    for (std::size_t i = 0; i < utf8.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(utf8[i]);
-        if ((byte & 0xC0) != 0x80) {
-            if (characters == kMaxTextLength) return utf8.substr(0, i);
-            ++characters;
-        }
-    }
-    return utf8;
+    // Cut before the first character past the limit, so a multi-byte
+    // character is never split. A byte that is not well-formed UTF-8 counts
+    // as a character of its own, as the table files write it (one "?"), so a
+    // text saved and loaded again is never cut a second time.
+    return utf8.substr(0, Utf8Offset(utf8, kMaxTextLength));
 }
 
 ReadingLog::ReadingLog() = default;

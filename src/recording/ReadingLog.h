@@ -37,7 +37,7 @@ class ReadingLogObserver {
 class ReadingLog {
   public:
     static constexpr int kColumnCount = 7;             // No, time, DC/AC, Value, Unit, Auto, NVal
-    static constexpr std::size_t kMaxTextLength = 20;  // characters (code points), not bytes
+    static constexpr std::size_t kMaxTextLength = 20;  // characters (common/Utf8.h), not bytes
 
     enum Column : int { kNo = 0, kTime, kFunction, kValue, kUnit, kAuto, kNVal };
 
@@ -46,7 +46,8 @@ class ReadingLog {
     static bool IsIntegerColumn(
         int column);  // No and NVal: 32-bit signed integers; false for no column
 
-    // Cuts a UTF-8 text to its first kMaxTextLength code points.
+    // Cuts a UTF-8 text to its first kMaxTextLength characters (a byte that
+    // is not well-formed UTF-8 being one character).
     static std::string_view CutText(std::string_view utf8);
 
     ReadingLog();

@@ -8,6 +8,11 @@ namespace {
 
 SafeFileFault g_fault = SafeFileFault::None;
 
+constexpr std::string_view kFolderRefusal =
+    "Its folder cannot be written: a save writes the new table beside the old file and then "
+    "moves it into place, so that a save cut short never damages the old file, which is left as "
+    "it was.";
+
 }  // namespace
 
 void SetSafeFileFaultForTesting(SafeFileFault fault) {
@@ -19,7 +24,6 @@ SafeFileWriter::SafeFileWriter(const std::string& path) : path_(QString::fromStd
 SafeFileWriter::~SafeFileWriter() {
     if (committed_) return;
     if (saveFile_) saveFile_->cancelWriting();  // the temporary file is removed
-    if (directFile_) RestoreDirect();
 }
 
 bool SafeFileWriter::Open() {
@@ -34,31 +38,25 @@ bool SafeFileWriter::Open() {
         streamFile_ = std::move(file);
         return true;
     }
-    if (g_fault != SafeFileFault::NoTemporaryFile) {
+    const bool noTemporaryFile = g_fault == SafeFileFault::NoTemporaryFile;
+    if (!noTemporaryFile) {
         auto saveFile = std::make_unique<QSaveFile>(path_);
         if (saveFile->open(QIODevice::WriteOnly)) {
             saveFile_ = std::move(saveFile);
             return true;
         }
     }
-    // No temporary file here: write an existing, writable file in place.
-    const QFileInfo info(path_);
-    if (!info.exists() || !info.isFile()) return false;
-    auto file = std::make_unique<QFile>(path_);
-    if (!file->open(QIODevice::ReadWrite)) return false;
-    oldContent_ = file->readAll();
-    if (file->error() != QFileDevice::NoError || !file->seek(0) || !file->resize(0)) {
-        file->close();
-        return false;
+    // The file could be written over, but not safely: say why it is not.
+    if (target.isFile() && target.isWritable()) {
+        const QFileInfo folder(QFileInfo(target.canonicalFilePath()).absolutePath());
+        if (noTemporaryFile || !folder.isWritable()) refusal_ = std::string(kFolderRefusal);
     }
-    directFile_ = std::move(file);
-    return true;
+    return false;
 }
 
 QIODevice* SafeFileWriter::Device() {
     if (saveFile_) return saveFile_.get();
-    if (streamFile_) return streamFile_.get();
-    return directFile_.get();
+    return streamFile_.get();
 }
 
 bool SafeFileWriter::Write(std::string_view bytes) {
@@ -89,31 +87,7 @@ bool SafeFileWriter::Commit() {
         streamFile_.reset();
         return committed_;
     }
-    if (!directFile_) return false;
-    if (!failed_ && !injected && directFile_->flush() &&
-        directFile_->error() == QFileDevice::NoError) {
-        directFile_->close();
-        committed_ = directFile_->error() == QFileDevice::NoError;
-        if (committed_) {
-            directFile_.reset();
-            return true;
-        }
-    }
-    RestoreDirect();
     return false;
-}
-
-void SafeFileWriter::RestoreDirect() {
-    if (!directFile_) return;
-    if (!directFile_->isOpen()) directFile_->open(QIODevice::WriteOnly | QIODevice::Truncate);
-    directFile_->unsetError();
-    if (directFile_->isOpen() && directFile_->seek(0) && directFile_->resize(0)) {
-        directFile_->write(oldContent_);
-        directFile_->flush();
-    }
-    directFile_->close();
-    directFile_.reset();
-    oldContent_.clear();
 }
 
 }  // namespace varlo

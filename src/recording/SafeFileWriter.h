@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QByteArray>
 #include <QFile>
 #include <QSaveFile>
 #include <memory>
@@ -16,9 +15,10 @@ namespace varlo {
 // when everything has been written. The saved file keeps the old one's
 // permissions, and a symbolic link is written through, not replaced.
 //
-// Where no temporary file can be made in that folder but the file itself is
-// writable, it is written directly; its old content is kept in memory and
-// written back should the new content fail.
+// Where no temporary file can be made in that folder, the save is refused
+// (Refusal() says why) rather than written over the old file in place, which
+// a save cut short (a kill, a crash, a power cut) would leave truncated or
+// half new. A device, pipe or socket is written straight through.
 //
 // A writer that is destroyed without a successful Commit leaves the old file
 // as it was.
@@ -29,8 +29,11 @@ class SafeFileWriter {
     SafeFileWriter(const SafeFileWriter&) = delete;
     SafeFileWriter& operator=(const SafeFileWriter&) = delete;
 
-    // False when the file cannot be written at all.
+    // False when the file cannot be written.
     bool Open();
+    // After a failed Open: why the save was refused, as a sentence for the
+    // user; empty when there is nothing more to say than that it failed.
+    const std::string& Refusal() const { return refusal_; }
     // The device to write to, valid between Open and Commit.
     QIODevice* Device();
     bool Write(std::string_view bytes);
@@ -39,14 +42,11 @@ class SafeFileWriter {
     bool Commit();
 
   private:
-    void RestoreDirect();
-
     QString path_;
     std::unique_ptr<QSaveFile> saveFile_;
-    std::unique_ptr<QFile> directFile_;
-    // A device, pipe or socket: written straight through, nothing to restore.
+    // A device, pipe or socket: written straight through.
     std::unique_ptr<QFile> streamFile_;
-    QByteArray oldContent_;
+    std::string refusal_;
     bool failed_ = false;
     bool committed_ = false;
 };
@@ -55,7 +55,7 @@ class SafeFileWriter {
 // folder refuse a temporary file or a disk fill up.
 enum class SafeFileFault {
     None,
-    NoTemporaryFile,  // the folder refuses a temporary file
+    NoTemporaryFile,  // the folder refuses a temporary file (the file itself is writable)
     WriteFails,       // writing the content fails
 };
 void SetSafeFileFaultForTesting(SafeFileFault fault);

@@ -12,8 +12,12 @@ namespace varlo {
 
 namespace {
 
-void ShowSaveFailed(const std::string& fileName, Dialogs& dialogs) {
-    dialogs.Inform(std::string(kSaveFailedText) + fileName);
+// The failure message, with the reason on a line of its own when the save
+// was refused for one.
+void ShowSaveFailed(const std::string& fileName, const std::string& refusal, Dialogs& dialogs) {
+    std::string text = std::string(kSaveFailedText) + fileName;
+    if (!refusal.empty()) text += "\n" + refusal;
+    dialogs.Inform(text);
 }
 
 using RowSource = std::function<bool(ReadingLog&)>;
@@ -61,8 +65,9 @@ bool IsXmlTableName(std::string_view fileName) {
 }
 
 bool SaveTableText(const ReadingLog& log, const std::string& fileName, Dialogs& dialogs) {
-    if (!WriteTableText(log, fileName)) {
-        ShowSaveFailed(fileName, dialogs);
+    std::string refusal;
+    if (!WriteTableText(log, fileName, &refusal)) {
+        ShowSaveFailed(fileName, refusal, dialogs);
         return false;
     }
     dialogs.Inform(std::string(kSavedText) + fileName + std::string(kSavedTextEnd));
@@ -71,8 +76,9 @@ bool SaveTableText(const ReadingLog& log, const std::string& fileName, Dialogs& 
 
 bool SaveTableByExtension(const ReadingLog& log, const std::string& fileName, Dialogs& dialogs) {
     if (!IsXmlTableName(fileName)) return SaveTableText(log, fileName, dialogs);
-    if (!WriteTableXml(log, fileName)) {
-        ShowSaveFailed(fileName, dialogs);
+    std::string refusal;
+    if (!WriteTableXml(log, fileName, &refusal)) {
+        ShowSaveFailed(fileName, refusal, dialogs);
         return false;
     }
     return true;

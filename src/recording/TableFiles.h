@@ -24,7 +24,9 @@ bool IsXmlTableName(std::string_view fileName);
 
 // Writes the log as the text table and tells the outcome: "save table to
 // specified file: NAME Scuss!" or "Could not save table to specified file:
-// NAME". An existing file is replaced only once the new one is complete.
+// NAME", followed on a second line by the reason when the save was refused
+// for one (a file whose folder cannot be written is not written over in
+// place). An existing file is replaced only once the new one is complete.
 bool SaveTableText(const ReadingLog& log, const std::string& fileName, Dialogs& dialogs);
 
 // Writes the log by the extension rule: XML for ".xml" (no message on

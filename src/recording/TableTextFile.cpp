@@ -57,9 +57,13 @@ class RowReader {
 
 }  // namespace
 
-bool WriteTableText(const ReadingLog& log, const std::string& path) {
+bool WriteTableText(const ReadingLog& log, const std::string& path, std::string* refusal) {
     SafeFileWriter writer(path);
-    return writer.Open() && WriteTableText(log, *writer.Device()) && writer.Commit();
+    if (!writer.Open()) {
+        if (refusal) *refusal = writer.Refusal();
+        return false;
+    }
+    return WriteTableText(log, *writer.Device()) && writer.Commit();
 }
 
 bool WriteTableText(const ReadingLog& log, QIODevice& device) {

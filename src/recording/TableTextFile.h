@@ -13,8 +13,8 @@ class ReadingLog;
 
 // Writes the header and every row of the log to `path` through a
 // SafeFileWriter; false when the file could not be written (the old file is
-// then as it was).
-bool WriteTableText(const ReadingLog& log, const std::string& path);
+// then as it was), `refusal` then getting the writer's reason, if any.
+bool WriteTableText(const ReadingLog& log, const std::string& path, std::string* refusal = nullptr);
 // Writes the same bytes to an open device.
 bool WriteTableText(const ReadingLog& log, QIODevice& device);
 

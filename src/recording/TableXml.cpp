@@ -4,6 +4,8 @@
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 
+#include "common/Hex.h"
+#include "common/Utf8.h"
 #include "recording/Cp1252.h"
 #include "recording/ReadingLog.h"
 #include "recording/SafeFileWriter.h"
@@ -24,7 +26,6 @@ const QString kInt32 = QStringLiteral("int32");
 const QString kText = QStringLiteral("text");
 
 constexpr std::string_view kNull = "\\N";
-constexpr char kHexDigits[] = "0123456789ABCDEF";
 // The writer hands its text to the file in pieces of about this size.
 constexpr qsizetype kFlushChars = 512 * 1024;
 
@@ -36,10 +37,9 @@ std::size_t XmlCharLength(std::string_view text, std::size_t pos) {
     return length == 0 || cp == 0xFFFE || cp == 0xFFFF ? 0 : length;
 }
 
-void AppendHexByte(unsigned char b, std::string& out) {
+void AppendEscapedByte(unsigned char b, std::string& out) {
     out += "\\x";
-    out.push_back(kHexDigits[b >> 4]);
-    out.push_back(kHexDigits[b & 0xF]);
+    AppendHexByte(out, b);
 }
 
 void AppendEscapedText(std::string_view text, std::string& out) {
@@ -50,7 +50,7 @@ void AppendEscapedText(std::string_view text, std::string& out) {
         if (b >= 0x80) {
             const std::size_t length = XmlCharLength(text, pos);
             if (length == 0) {
-                AppendHexByte(b, out);
+                AppendEscapedByte(b, out);
                 ++pos;
             } else {
                 out.append(text.substr(pos, length));
@@ -74,7 +74,7 @@ void AppendEscapedText(std::string_view text, std::string& out) {
                 break;
             default:
                 if (b < 0x20) {
-                    AppendHexByte(b, out);
+                    AppendEscapedByte(b, out);
                 } else {
                     out.push_back(c);
                 }
@@ -93,13 +93,6 @@ void AppendRowText(const ReadingLog& log, std::size_t row, std::string& out) {
             AppendEscapedText(log.TextView(row, column), out);
         }
     }
-}
-
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
 }
 
 bool UnescapeText(std::string_view field, std::string& out) {
@@ -124,11 +117,9 @@ bool UnescapeText(std::string_view field, std::string& out) {
                 out.push_back('\r');
                 break;
             case 'x': {
-                if (pos + 2 >= field.size()) return false;
-                const int high = HexValue(field[pos + 1]);
-                const int low = HexValue(field[pos + 2]);
-                if (high < 0 || low < 0) return false;
-                out.push_back(static_cast<char>(high * 16 + low));
+                const int value = HexByteValue(field.substr(pos + 1, 2));
+                if (value < 0) return false;
+                out.push_back(static_cast<char>(value));
                 pos += 2;
                 break;
             }
@@ -301,9 +292,13 @@ class XmlTableReader {
 
 }  // namespace
 
-bool WriteTableXml(const ReadingLog& log, const std::string& path) {
+bool WriteTableXml(const ReadingLog& log, const std::string& path, std::string* refusal) {
     SafeFileWriter writer(path);
-    return writer.Open() && WriteTableXml(log, *writer.Device()) && writer.Commit();
+    if (!writer.Open()) {
+        if (refusal) *refusal = writer.Refusal();
+        return false;
+    }
+    return WriteTableXml(log, *writer.Device()) && writer.Commit();
 }
 
 bool WriteTableXml(const ReadingLog& log, QIODevice& device) {

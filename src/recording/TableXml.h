@@ -30,8 +30,9 @@ class ReadingLog;
 // One text element per row keeps the file small and quick to read; a row of
 // more than 64 KiB is refused.
 
-// False when the file could not be written (the old file is then as it was).
-bool WriteTableXml(const ReadingLog& log, const std::string& path);
+// False when the file could not be written (the old file is then as it was),
+// `refusal` then getting the writer's reason, if any.
+bool WriteTableXml(const ReadingLog& log, const std::string& path, std::string* refusal = nullptr);
 // Writes the same document to an open device.
 bool WriteTableXml(const ReadingLog& log, QIODevice& device);
 

@@ -42,6 +42,23 @@ grep -qvE '^frame [0-9]+ offset ([0-9]|1[0-3]) (flip|drop|insert)$' "$WORK/noise
 "$CLI" sim --raw --rate 0 2>"$WORK/pipe.err" | head -c 100 >/dev/null
 contains "closed pipe ends the run" "frames, corrupted 0 bytes in 0 frames" "$WORK/pipe.err"
 
+# A reader that opens the terminal, takes nothing and goes: one SIGTERM ends
+# the run cleanly, with its summary.
+"$CLI" sim --rate 0 >"$WORK/pty.out" 2>"$WORK/pty.err" &
+sim=$!
+for _ in $(seq 200); do [[ -s "$WORK/pty.out" ]] && break; sleep 0.05; done
+pty=$(head -1 "$WORK/pty.out")
+sleep 1 <"$pty"
+kill -TERM $sim
+for _ in $(seq 200); do kill -0 $sim 2>/dev/null || break; sleep 0.05; done
+if kill -0 $sim 2>/dev/null; then
+  fail "one SIGTERM did not end a run waiting to write"
+  kill -KILL $sim
+fi
+wait $sim
+equal "stopped run exit status" 0 $?
+contains "stopped run summary" "frames, corrupted 0 bytes in 0 frames" "$WORK/pty.err"
+
 # Usage errors.
 "$CLI" sim --rate fast >/dev/null 2>"$WORK/usage.err"
 equal "bad rate exit status" 2 $?

@@ -62,28 +62,73 @@ TEST(HidFakeScript, DevicesReportsAndErrors) {
 }
 
 TEST(HidFakeScript, BadLinesNameFileAndLine) {
+    const std::string folder = std::filesystem::temp_directory_path() / "varlo-hid-folder";
+    std::filesystem::create_directories(folder);
+    const std::string endless = WriteFile("varlo-hid-endless.txt", std::string(300000, '0'));
     struct Case {
-        const char* text;
-        const char* reason;
+        std::string text;
+        std::string reason;
     };
     const Case cases[] = {
-        {"device a\nreport a 00 XYZ\n", ":2: 'XYZ' is not a hexadecimal byte"},
+        {"device a\nreport a 00 XYZ\n", ":2: 'XYZ' is not a byte of two hexadecimal digits"},
+        {"device a\nreport a\n", ":2: a report needs at least its report ID"},
         {"report b 00\n", ":1: unknown device 'b'"},
         {"device a vid=12G4\n", ":1: bad value for vid: '12G4'"},
+        {"device a vid=-1\n", ":1: bad value for vid: '-1'"},
+        {"device a input=-9\n", ":1: bad value for input: '-9'"},
         {"device a colour=red\n", ":1: unknown device key 'colour'"},
         {"device a product=\"open\n", ":1: unterminated quoted text"},
         {"device a\nfly a\n", ":2: unknown command 'fly'"},
-        {"device a\nat soon unplug a\n", ":2: expected: at MILLISECONDS plug|unplug NAME"},
+        {"device a\nat 10 fly a\n", ":2: expected: at MILLISECONDS plug|unplug NAME"},
+        {"device a\nat soon unplug a\n", ":2: 'soon' is not a number of milliseconds from 0 on"},
+        {"device a\nat -100 unplug a\n", ":2: '-100' is not a number of milliseconds from 0 on"},
+        {"device a\ninterval a -5\n",
+         ":2: interval needs a device name and milliseconds from 0 on"},
+        {"device a\nrepeat a first\n", ":2: expected: repeat NAME [last]"},
+        {"device a\nreports a " + folder + "\n",
+         ":2: cannot read '" + folder + "': Is a directory"},
+        {"# a line without end\n" + std::string(300000, ' '), ":2: line too long"},
+    };
+    const auto refusal = [](const std::string& path) -> std::string {
+        try {
+            HidFakeBackend::FromScript(path);
+        } catch (const VarloError& e) {
+            return e.what();
+        }
+        return "accepted";
     };
     for (const Case& c : cases) {
         const auto path = WriteFile("varlo-hid-bad.txt", c.text);
-        try {
-            HidFakeBackend::FromScript(path);
-            ADD_FAILURE() << "accepted: " << c.text;
-        } catch (const VarloError& e) {
-            EXPECT_EQ(std::string(e.what()), path + c.reason);
-        }
+        EXPECT_EQ(refusal(path), path + c.reason) << c.text.substr(0, 80);
     }
+    // A reports file is read by the same rules, its own name and line given;
+    // a folder is no script.
+    const auto script =
+        WriteFile("varlo-hid-endless-script.txt", "device a\nreports a " + endless + "\n");
+    EXPECT_EQ(refusal(script), endless + ":1: line too long");
+    EXPECT_EQ(refusal(folder), folder + ":0: cannot read the HID device script: Is a directory");
+}
+
+TEST(HidFakeScript, RepeatLastSendsTheLastReportAgainAndAgain) {
+    const auto script = WriteFile("varlo-hid-last.txt",
+                                  "device cable product=\"USB to Serial\"\n"
+                                  "report cable 00 F2 31 30\n"
+                                  "report cable 00 F0\n"
+                                  "repeat cable last\n");
+    auto fake = HidFakeBackend::FromScript(script);
+    auto open = fake->Open("/fake/hid/cable", HidAccess::Read);
+    ASSERT_NE(open.handle, nullptr);
+    std::vector<std::vector<std::uint8_t>> got;
+    for (int i = 0; i < 5; ++i) {
+        std::uint8_t buffer[9] = {};
+        const HidReadResult r = open.handle->ReadReport(buffer, sizeof buffer, 1000);
+        ASSERT_EQ(r.kind, HidReadResult::Kind::Report) << i;
+        got.emplace_back(buffer, buffer + r.size);
+    }
+    const std::vector<std::uint8_t> idle{0x00, 0xF0};
+    EXPECT_EQ(got, (std::vector<std::vector<std::uint8_t>>{
+                       {0x00, 0xF2, 0x31, 0x30}, idle, idle, idle, idle}));
+    EXPECT_EQ(fake->Queued("cable"), 1u);
 }
 
 TEST(HidFakeScript, TimedPlugAndUnplugRunTheDeviceChange) {

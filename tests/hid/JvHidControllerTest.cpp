@@ -263,24 +263,36 @@ TEST_F(ControllerTest, AccessAndIdentity) {
     delete rw;
 }
 
-TEST_F(ControllerTest, CheckInFailsWhenTheDeviceCannotBeOpenedAgain) {
-    auto d = FakeDevice(u"A");
-    fake->Plug("a", d);
-    TJvHidDeviceController ctl(fake);
-    TJvHidDevice* dev = nullptr;
-    ASSERT_TRUE(ctl.CheckOutAt(0, dev));
-    // Still present by its instance but refused from now on.
-    d.access = HidFakeBackend::Access::None;
-    const auto instance = fake->Instance("a");
-    fake->Plug("a", d);
-    ASSERT_NE(fake->Instance("a"), instance);
-    try {
-        delete dev;
-        FAIL() << "check-in did not fail";
-    } catch (const EControllerError& e) {
-        EXPECT_STREQ(e.what(), "device cannot be opened");
+// A device still present by its instance but refused from now on: the
+// named check-in reports it, destroying the object does not throw; either
+// way the device leaves the list.
+TEST_F(ControllerTest, ADeviceThatCannotBeOpenedAgainLeavesTheListAtCheckIn) {
+    for (const bool named : {true, false}) {
+        SCOPED_TRACE(named ? "CheckIn" : "destructor");
+        auto d = FakeDevice(u"A");
+        fake->Plug("a", d);
+        TJvHidDeviceController ctl(fake);
+        TJvHidDevice* dev = nullptr;
+        ASSERT_TRUE(ctl.CheckOutAt(0, dev));
+        dev->SetOnData([](TJvHidDevice*, std::uint8_t, const std::uint8_t*, std::uint16_t) {});
+        ASSERT_NE(dev->Reader(), nullptr);
+        d.access = HidFakeBackend::Access::None;
+        const auto instance = fake->Instance("a");
+        fake->Plug("a", d);
+        ASSERT_NE(fake->Instance("a"), instance);
+        if (named) {
+            try {
+                TJvHidDevice::CheckIn(dev);
+                FAIL() << "check-in did not fail";
+            } catch (const EControllerError& e) {
+                EXPECT_STREQ(e.what(), "device cannot be opened");
+            }
+        } else {
+            EXPECT_NO_THROW(delete dev);
+        }
+        EXPECT_EQ(ctl.Count(), 0);
+        EXPECT_EQ(ctl.Enumerate(), 0);
     }
-    EXPECT_EQ(ctl.Count(), 0);
 }
 
 }  // namespace

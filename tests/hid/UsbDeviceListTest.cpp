@@ -6,22 +6,10 @@
 
 #include "HidFixture.h"
 #include "links/UsbDeviceList.h"
+#include "support/RecordingDialogs.h"
 
 namespace varlo::test {
 namespace {
-
-struct RecordingDialogs : Dialogs {
-    std::vector<std::string> shown;
-    Answer Ask(const std::string& text) override {
-        shown.push_back("ask: " + text);
-        return Answer::No;
-    }
-    void Inform(const std::string& text) override { shown.push_back(text); }
-    void SystemMessage(const std::string& title, const std::string& text) override {
-        shown.push_back(title + ": " + text);
-    }
-    void ShowError(const std::string& text) override { shown.push_back("error: " + text); }
-};
 
 class UsbDeviceListTest : public ::testing::Test, public HidFixture {
   protected:
@@ -40,7 +28,7 @@ class UsbDeviceListTest : public ::testing::Test, public HidFixture {
         return s < 0 ? "<none>" : list->DevListBox().Line(static_cast<std::size_t>(s));
     }
 
-    RecordingDialogs dialogs;
+    testing::RecordingDialogs dialogs;
     TraceSinks traces;
     std::unique_ptr<TJvHidDeviceController> ctl;
     std::unique_ptr<UsbDeviceList> list;
@@ -98,7 +86,7 @@ TEST_F(UsbDeviceListTest, ADeviceThatCannotBeOpenedAgainIsReportedAndTheListRebu
     refusing->opensLeft = 3;
     fake->Plug("keyboard", FakeDevice(u"Keyboard"));
     ASSERT_NO_THROW(fake->NotifyChange());
-    EXPECT_EQ(dialogs.shown, std::vector<std::string>{"error: device cannot be opened"});
+    EXPECT_EQ(dialogs.messages, std::vector<std::string>{"error: device cannot be opened"});
 }
 
 TEST_F(UsbDeviceListTest, NoCableNoSelection) {
@@ -119,8 +107,9 @@ TEST_F(UsbDeviceListTest, WithoutStringZeroACableWithASerialIsStillTheCable) {
 TEST_F(UsbDeviceListTest, SetFeatureWithoutACable) {
     Start();
     list->SetFeatureClick();
-    EXPECT_EQ(dialogs.shown, std::vector<std::string>{
-                                 "USB interface cable is not securely connected, please check and "
+    EXPECT_EQ(
+        dialogs.messages,
+        std::vector<std::string>{"USB interface cable is not securely connected, please check and "
                                  "re-try."});
     EXPECT_EQ(usbConReleases, 1);
     EXPECT_EQ(list->HistoryListBox().LineCount(), 0u);
@@ -156,7 +145,7 @@ TEST_F(UsbDeviceListTest, SetFeatureSendsTheReportAtTheDeclaredLength) {
     ASSERT_EQ(history.LineCount(), 3u);
     for (const auto& line : history.Lines()) EXPECT_EQ(line, "00 00 4B 00 00 03 00 00 00 00 ");
     EXPECT_EQ(history.SelectedIndex(), 2);
-    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_TRUE(dialogs.messages.empty());
 }
 
 TEST_F(UsbDeviceListTest, HistoryOfArrivalRemovalAndReadErrors) {

@@ -32,17 +32,17 @@ class PseudoTerminal {
     }
     ~PseudoTerminal() {
         ::close(observer_);
-        ::close(master_);
+        if (master_ >= 0) ::close(master_);
     }
     PseudoTerminal(const PseudoTerminal&) = delete;
     PseudoTerminal& operator=(const PseudoTerminal&) = delete;
 
-    const std::string& path() const { return path_; }
-    int master() const { return master_; }
+    const std::string& Path() const { return path_; }
+    int Master() const { return master_; }
 
     // Writes the bytes and returns once they are all readable on the slave.
-    void write(const std::vector<std::uint8_t>& bytes) const {
-        const int before = queued();
+    void Write(const std::vector<std::uint8_t>& bytes) const {
+        const int before = Queued();
         std::size_t done = 0;
         while (done < bytes.size()) {
             const ssize_t n = ::write(master_, bytes.data() + done, bytes.size() - done);
@@ -50,7 +50,7 @@ class PseudoTerminal {
             done += static_cast<std::size_t>(n);
         }
         const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-        while (queued() < before + static_cast<int>(bytes.size())) {
+        while (Queued() < before + static_cast<int>(bytes.size())) {
             if (std::chrono::steady_clock::now() > end) {
                 throw std::runtime_error("written bytes never reached the slave");
             }
@@ -58,8 +58,18 @@ class PseudoTerminal {
         }
     }
 
+    // Closes the master side: the slave's reader sees the device go (EIO).
+    void CloseMaster() {
+        ::close(master_);
+        master_ = -1;
+    }
+    // Hangs the slave up as the kernel does when a USB adapter is pulled:
+    // every descriptor of it then reads as empty for ever. Needs root; false
+    // when refused.
+    bool Hangup() const { return ioctl(observer_, TIOCVHANGUP) == 0; }
+
   private:
-    int queued() const {
+    int Queued() const {
         int n = 0;
         ioctl(observer_, FIONREAD, &n);
         return n;

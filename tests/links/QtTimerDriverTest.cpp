@@ -21,7 +21,7 @@ TEST(QtTimerDriver, PollsThroughTheEventLoop) {
 
     testing::PseudoTerminal pty;
     LinuxSerialPortSystem ports({}, [&](const std::string& variable) -> std::optional<std::string> {
-        if (variable == "VARLO_COM1") return pty.path();
+        if (variable == "VARLO_COM1") return pty.Path();
         return std::nullopt;
     });
     TCommPortDriver driver(ports, std::make_unique<QtTimer>());
@@ -35,8 +35,8 @@ TEST(QtTimerDriver, PollsThroughTheEventLoop) {
     });
     ASSERT_TRUE(driver.Connect());
 
-    QTimer::singleShot(0, [&] { pty.write({0x31, 0x32}); });
-    QTimer::singleShot(200, [&] { pty.write({0x33}); });
+    QTimer::singleShot(0, [&] { pty.Write({0x31, 0x32}); });
+    QTimer::singleShot(200, [&] { pty.Write({0x33}); });
     QTimer::singleShot(500, &app, &QCoreApplication::quit);
     app.exec();
     EXPECT_EQ(received, (std::vector<std::uint8_t>{0x31, 0x32, 0x33}));

@@ -26,7 +26,7 @@ class PtyDriver : public ::testing::Test {
                      if (it == env_.end()) return std::nullopt;
                      return it->second;
                  }) {
-        env_["VARLO_COM1"] = pty_.path();
+        env_["VARLO_COM1"] = pty_.Path();
         driver_ = MakeDriver(timer_);
     }
 
@@ -129,25 +129,25 @@ TEST(SerialDriverProperties, LineSettingsRecord) {
 class RecordingPort : public SerialPort {
   public:
     explicit RecordingPort(std::vector<std::string>& calls) : calls_(calls) {}
-    void applyLineSettings(const LineSettings& s) override {
+    void ApplyLineSettings(const LineSettings& s) override {
         calls_.push_back("line " + std::to_string(s.baudRate) + " " + std::to_string(s.byteSize));
     }
-    void setQueueSizes(std::uint32_t in, std::uint32_t out) override {
+    void SetQueueSizes(std::uint32_t in, std::uint32_t out) override {
         calls_.push_back("queues " + std::to_string(in) + " " + std::to_string(out));
     }
-    void setTimeouts(const PortTimeouts& t) override {
+    void SetTimeouts(const PortTimeouts& t) override {
         calls_.push_back("timeouts " + std::to_string(t.readInterval) + " " +
                          std::to_string(t.readTotalMultiplier) + " " +
                          std::to_string(t.readTotalConstant) + " " +
                          std::to_string(t.writeTotalMultiplier) + " " +
                          std::to_string(t.writeTotalConstant));
     }
-    void purge(bool in, bool out) override {
+    void Purge(bool in, bool out) override {
         calls_.push_back(std::string("purge") + (in ? " in" : "") + (out ? " out" : ""));
     }
-    long read(std::uint8_t*, std::size_t max) override {
+    SerialReadResult Read(std::uint8_t*, std::size_t max) override {
         calls_.push_back("read " + std::to_string(max));
-        return 0;
+        return {};
     }
     ~RecordingPort() override { calls_.push_back("close"); }
 
@@ -157,7 +157,7 @@ class RecordingPort : public SerialPort {
 
 class RecordingSystem : public SerialPortSystem {
   public:
-    SerialOpenResult open(const std::string& name) override {
+    SerialOpenResult Open(const std::string& name) override {
         calls.push_back("open " + name);
         SerialOpenResult r;
         r.port = std::make_unique<RecordingPort>(calls);
@@ -195,17 +195,17 @@ TEST_F(PtyDriver, LinkWorksAlthoughTheTerminalRefusesSevenBitsAndModemLines) {
     auto* port = dynamic_cast<LinuxSerialPort*>(driver_->Port());
     ASSERT_NE(port, nullptr);
     std::string refused;
-    for (const auto& r : port->refusals()) refused += r + "\n";
+    for (const auto& r : port->Refusals()) refused += r + "\n";
     EXPECT_NE(refused.find("DTR"), std::string::npos) << refused;
     EXPECT_NE(refused.find("RTS"), std::string::npos) << refused;
 
     // The terminal is raw although the framing was not taken: CR stays CR.
     termios t{};
-    ASSERT_EQ(tcgetattr(pty_.master(), &t), 0);
+    ASSERT_EQ(tcgetattr(pty_.Master(), &t), 0);
     EXPECT_EQ(t.c_lflag & ICANON, 0u);
     EXPECT_EQ(t.c_iflag & ICRNL, 0u);
 
-    pty_.write(kFrame);
+    pty_.Write(kFrame);
     timer_->tick();
     EXPECT_EQ(received_, kFrame);
 }
@@ -217,7 +217,7 @@ TEST_F(PtyDriver, BytesArriveCompleteAndInOrder) {
     for (std::size_t i = 0; i < sent.size(); ++i)
         sent[i] = static_cast<std::uint8_t>((i * 7) % 128);
     for (std::size_t at = 0; at < sent.size(); at += 1500) {
-        pty_.write(Bytes(sent.begin() + at, sent.begin() + at + 1500));
+        pty_.Write(Bytes(sent.begin() + at, sent.begin() + at + 1500));
         timer_->tick();
     }
     for (int i = 0; i < 5 && received_.size() < sent.size(); ++i) timer_->tick();
@@ -230,7 +230,7 @@ TEST_F(PtyDriver, OneReadPerTickOfAtMostTheBufferSize) {
     timer_->tick();
     EXPECT_TRUE(calls_.empty()) << "nothing queued, no call";
 
-    pty_.write(Bytes(3000, 0x31));
+    pty_.Write(Bytes(3000, 0x31));
     timer_->tick();
     ASSERT_EQ(calls_.size(), 1u);
     EXPECT_EQ(calls_[0].size(), 2048u);
@@ -244,7 +244,7 @@ TEST_F(PtyDriver, OneReadPerTickOfAtMostTheBufferSize) {
     driver_->Disconnect();
     driver_->SetComPortInBufSize(16);
     ASSERT_TRUE(driver_->Connect());
-    pty_.write(Bytes(40, 0x32));
+    pty_.Write(Bytes(40, 0x32));
     timer_->tick();
     timer_->tick();
     timer_->tick();
@@ -257,14 +257,14 @@ TEST_F(PtyDriver, OneReadPerTickOfAtMostTheBufferSize) {
 TEST_F(PtyDriver, EighthBitIsMaskedToTheCharacterSize) {
     Record();
     ASSERT_TRUE(driver_->Connect());
-    pty_.write({0x8D, 0xB1, 0x0A, 0xFF});
+    pty_.Write({0x8D, 0xB1, 0x0A, 0xFF});
     timer_->tick();
     EXPECT_EQ(received_, (Bytes{0x0D, 0x31, 0x0A, 0x7F}));
 
     // Eight data bits, written while open, take effect at once.
     received_.clear();
     driver_->SetComPortDataBits(db8BITS);
-    pty_.write({0x8D});
+    pty_.Write({0x8D});
     timer_->tick();
     EXPECT_EQ(received_, (Bytes{0x8D}));
 }
@@ -273,7 +273,7 @@ TEST_F(PtyDriver, ConnectWhileOpenChangesNothingAndDiscardsNothing) {
     Record();
     ASSERT_TRUE(driver_->Connect());
     SerialPort* port = driver_->Port();
-    pty_.write(kFrame);
+    pty_.Write(kFrame);
     EXPECT_TRUE(driver_->Connect());
     EXPECT_EQ(driver_->Port(), port) << "not re-opened";
     EXPECT_EQ(timer_->starts(), 1);
@@ -299,12 +299,12 @@ TEST_F(PtyDriver, DisconnectStopsPollingAndDoesNothingWhenClosed) {
 
 TEST_F(PtyDriver, ComPortWrittenWhileOpenIsIgnored) {
     PseudoTerminal second;
-    env_["VARLO_COM2"] = second.path();
+    env_["VARLO_COM2"] = second.Path();
     Record();
     ASSERT_TRUE(driver_->Connect());
     driver_->SetComPort(pnCOM2);
     EXPECT_EQ(driver_->ComPort(), pnCOM1);
-    pty_.write({0x41});
+    pty_.Write({0x41});
     timer_->tick();
     EXPECT_EQ(received_, Bytes{0x41});
 
@@ -312,7 +312,7 @@ TEST_F(PtyDriver, ComPortWrittenWhileOpenIsIgnored) {
     driver_->SetComPort(pnCOM2);
     EXPECT_EQ(driver_->ComPort(), pnCOM2);
     ASSERT_TRUE(driver_->Connect());
-    second.write({0x42});
+    second.Write({0x42});
     timer_->tick();
     EXPECT_EQ(received_, (Bytes{0x41, 0x42}));
 }
@@ -333,17 +333,17 @@ TEST_F(PtyDriver, LinePropertyWrittenWhileOpenReappliesAndPurges) {
         {"software handshake", [](TCommPortDriver& d) { d.SetComPortSwHandshaking(shNONE); }},
     };
     for (const Write& w : writes) {
-        pty_.write(kFrame);
+        pty_.Write(kFrame);
         w.apply(*driver_);
         timer_->tick();
         EXPECT_TRUE(received_.empty()) << w.name << " did not discard the queue";
-        pty_.write({0x55});
+        pty_.Write({0x55});
         timer_->tick();
         EXPECT_EQ(received_, Bytes{0x55}) << w.name;
         received_.clear();
     }
     // Plain stores and the buffer size while open touch nothing queued.
-    pty_.write(kFrame);
+    pty_.Write(kFrame);
     driver_->SetEnableDTROnOpen(false);
     driver_->SetComPortInBufSize(8);
     EXPECT_EQ(driver_->ComPortInBufSize(), 2048);
@@ -374,7 +374,7 @@ TEST_F(PtyDriver, SecondDriverOnTheSamePortIsRefused) {
     EXPECT_FALSE(other->Connected());
     EXPECT_FALSE(otherTimer->active());
     EXPECT_EQ(other->LastConnectError().kind, SerialOpenFailure::Busy);
-    EXPECT_NE(other->LastConnectError().message.find(pty_.path()), std::string::npos);
+    EXPECT_NE(other->LastConnectError().message.find(pty_.Path()), std::string::npos);
 
     driver_->Disconnect();
     EXPECT_TRUE(other->Connect()) << "free again after the first let go";
@@ -388,7 +388,7 @@ TEST_F(PtyDriver, FailedConnectThenRetry) {
     EXPECT_EQ(driver_->LastConnectError().kind, SerialOpenFailure::NoSuchDevice);
     EXPECT_EQ(driver_->LastConnectError().osError, ENOENT);
 
-    env_["VARLO_COM1"] = pty_.path();
+    env_["VARLO_COM1"] = pty_.Path();
     EXPECT_TRUE(driver_->Connect());
     EXPECT_EQ(driver_->LastConnectError().kind, SerialOpenFailure::None);
 }
@@ -412,24 +412,24 @@ TEST_F(PtyDriver, InjectedFailuresCarryTheirReasons) {
         {ENODEV, SerialOpenFailure::NoSuchDevice, "no such device"},
     };
     for (const Case& c : cases) {
-        ports_.injectOpenFailure(c.error);
+        ports_.InjectOpenFailure(c.error);
         EXPECT_FALSE(driver_->Connect());
         EXPECT_FALSE(driver_->Connected());
         const SerialOpenError& e = driver_->LastConnectError();
         EXPECT_EQ(e.kind, c.kind);
-        EXPECT_EQ(e.device, pty_.path());
+        EXPECT_EQ(e.device, pty_.Path());
         EXPECT_NE(e.message.find(c.words), std::string::npos) << e.message;
     }
-    ports_.injectOpenFailure(std::nullopt);
+    ports_.InjectOpenFailure(std::nullopt);
     EXPECT_TRUE(driver_->Connect());
 }
 
 TEST_F(PtyDriver, WithoutAHandlerBytesAreReadAndDropped) {
     ASSERT_TRUE(driver_->Connect());
-    pty_.write(Bytes(1000, 0x33));
+    pty_.Write(Bytes(1000, 0x33));
     timer_->tick();
     Record();
-    pty_.write({0x34, 0x35});
+    pty_.Write({0x34, 0x35});
     timer_->tick();
     EXPECT_EQ(received_, (Bytes{0x34, 0x35}));
 }
@@ -441,12 +441,80 @@ TEST_F(PtyDriver, AFailingHandlerLeavesItsTickAndPollingGoesOn) {
         if (++calls == 1) throw std::runtime_error("handler failed");
     });
     ASSERT_TRUE(driver_->Connect());
-    pty_.write({0x31});
+    pty_.Write({0x31});
     EXPECT_THROW(timer_->tick(), std::runtime_error);
     EXPECT_TRUE(timer_->active());
-    pty_.write({0x32});
+    pty_.Write({0x32});
     timer_->tick();
     EXPECT_EQ(received_, (Bytes{0x31, 0x32}));
+}
+
+// A device that goes away while open: the kernel hangs the terminal up, so
+// reads come back empty for ever; each is reported as a failed read (the
+// handler sees no data) and polling goes on.
+TEST_F(PtyDriver, AFailedReadIsReportedAndPollingGoesOn) {
+    struct Case {
+        const char* name;
+        bool (*goAway)(PseudoTerminal&);
+        int error;
+    };
+    const Case cases[] = {
+        {"other side closed",
+         [](PseudoTerminal& p) {
+             p.CloseMaster();
+             return true;
+         },
+         ENODEV},
+        {"hung up", [](PseudoTerminal& p) { return p.Hangup(); }, ENODEV},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        PseudoTerminal pty;
+        env_["VARLO_COM1"] = pty.Path();
+        ManualTimer* timer = nullptr;
+        auto driver = MakeDriver(timer);
+        std::vector<int> errors;
+        int calls = 0;
+        driver->SetOnReceiveData([&](void*, const std::uint8_t*, std::uint32_t) { ++calls; });
+        driver->SetOnReadError([&](int error) { errors.push_back(error); });
+        ASSERT_TRUE(driver->Connect());
+        EXPECT_EQ(driver->DevicePath(), pty.Path());
+        pty.Write(kFrame);
+        timer->tick();
+        EXPECT_EQ(calls, 1);
+        if (!c.goAway(pty)) {
+            std::printf("hanging up a terminal needs root; skipped\n");
+            continue;
+        }
+        timer->tick();
+        timer->tick();
+        EXPECT_EQ(errors, (std::vector<int>{c.error, c.error}));
+        EXPECT_EQ(calls, 1);
+        EXPECT_TRUE(driver->Connected());
+        EXPECT_TRUE(timer->active());
+    }
+}
+
+TEST_F(PtyDriver, ADevicePathIsOpenedAsItIs) {
+    env_.clear();
+    driver_->SetDevicePath(pty_.Path());
+    EXPECT_EQ(driver_->PortName(), pty_.Path());
+    Record();
+    ASSERT_TRUE(driver_->Connect()) << driver_->LastConnectError().message;
+    driver_->SetDevicePath("/dev/varlo-other");
+    driver_->SetComPort(pnCOM2);
+    EXPECT_EQ(driver_->PortName(), pty_.Path()) << "ignored while open";
+    pty_.Write({0x41});
+    timer_->tick();
+    EXPECT_EQ(received_, Bytes{0x41});
+    driver_->Disconnect();
+
+    // A port chosen by number drops the path.
+    driver_->SetComPort(pnCOM2);
+    EXPECT_EQ(driver_->PortName(), "COM2");
+    driver_->SetDevicePath("/dev/varlo-no-such-port");
+    EXPECT_FALSE(driver_->Connect());
+    EXPECT_EQ(driver_->LastConnectError().message, "/dev/varlo-no-such-port: no such device");
 }
 
 TEST_F(PtyDriver, NotATerminalIsRefused) {

@@ -1,33 +1,12 @@
 #pragma once
 
-#include <deque>
 #include <string>
 #include <vector>
 
-#include "common/Dialogs.h"
 #include "recording/Recorder.h"
+#include "support/RecordingDialogs.h"
 
 namespace varlo::testing_fakes {
-
-// Answers questions from a script (No when it runs out) and keeps every text.
-class ScriptedDialogs : public Dialogs {
-  public:
-    Answer Ask(const std::string& text) override {
-        asked.push_back(text);
-        if (answers.empty()) return Answer::No;
-        const Answer answer = answers.front();
-        answers.pop_front();
-        return answer;
-    }
-    void Inform(const std::string& text) override { informed.push_back(text); }
-    void SystemMessage(const std::string& title, const std::string& text) override {
-        informed.push_back(title + ": " + text);
-    }
-    void ShowError(const std::string& text) override { errors.push_back(text); }
-
-    std::deque<Answer> answers;
-    std::vector<std::string> asked, informed, errors;
-};
 
 // A chart of pages of `pageSize` points.
 class FakeChart : public RecordChart {

@@ -8,7 +8,7 @@
 namespace varlo {
 namespace {
 
-using testing_fakes::ScriptedDialogs;
+using testing::RecordingDialogs;
 
 class RecallClockTest : public ::testing::Test {
   protected:
@@ -23,7 +23,7 @@ class RecallClockTest : public ::testing::Test {
     std::string Stamp() const { return recall.RecallTimeText(":"); }
 
     FixedLocalClock clock{{2026, 5, 6, 14, 15, 16, 0}};
-    ScriptedDialogs dialogs;
+    RecordingDialogs dialogs;
     RecallClock recall{clock, dialogs};
     EditBox timeH{"23"}, timeM{"59"}, timeS{"59"};
 };
@@ -118,7 +118,7 @@ TEST_F(RecallClockTest, ExitLoadsTheEditsWithoutRangeCheck) {
     EXPECT_EQ(recall.Hour, 99);
     EXPECT_THROW(recall.RecallCheckExit("1", "", "2"), VarloError);
     EXPECT_EQ(recall.Hour, 99);  // nothing loaded from a bad set
-    EXPECT_TRUE(dialogs.informed.empty());
+    EXPECT_TRUE(dialogs.messages.empty());
 }
 
 TEST_F(RecallClockTest, KeyUpLoadsValuesInRangeAndResetsTheOthers) {
@@ -127,7 +127,7 @@ TEST_F(RecallClockTest, KeyUpLoadsValuesInRangeAndResetsTheOthers) {
     timeS.SetText("60");
     Start(5, 5, 5);
     recall.TimeHKeyUp(timeH, timeM, timeS);
-    EXPECT_EQ(dialogs.informed, (std::vector<std::string>{"Input error!", "Input error!"}));
+    EXPECT_EQ(dialogs.messages, (std::vector<std::string>{"Input error!", "Input error!"}));
     EXPECT_EQ(timeH.Text(), "00");
     EXPECT_EQ(timeM.Text(), "10");
     EXPECT_EQ(timeS.Text(), "00");
@@ -136,7 +136,7 @@ TEST_F(RecallClockTest, KeyUpLoadsValuesInRangeAndResetsTheOthers) {
     EXPECT_EQ(recall.Second, 5);
 
     recall.TimeHKeyUp(timeH, timeM, timeS);
-    EXPECT_EQ(dialogs.informed.size(), 2u);
+    EXPECT_EQ(dialogs.messages.size(), 2u);
     EXPECT_EQ(recall.Hour, 0);
     EXPECT_EQ(recall.Second, 0);
 
@@ -144,7 +144,7 @@ TEST_F(RecallClockTest, KeyUpLoadsValuesInRangeAndResetsTheOthers) {
     timeM.SetText("59");
     timeS.SetText("59");
     recall.TimeHKeyUp(timeH, timeM, timeS);
-    EXPECT_EQ(dialogs.informed.size(), 2u);
+    EXPECT_EQ(dialogs.messages.size(), 2u);
     EXPECT_EQ(recall.Hour * 3600 + recall.Minute * 60 + recall.Second, 86399);
 }
 

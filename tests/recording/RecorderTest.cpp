@@ -8,9 +8,9 @@
 namespace varlo {
 namespace {
 
+using testing::RecordingDialogs;
 using testing_fakes::FakeChart;
 using testing_fakes::FakeWindow;
-using testing_fakes::ScriptedDialogs;
 
 MeterReading Reading(std::string value, double scaled = 1.0, std::string range = "AUTO") {
     MeterReading reading;
@@ -40,7 +40,7 @@ class RecorderTest : public ::testing::Test {
     ReadingLog log;
     FakeChart chart;
     FakeWindow window;
-    ScriptedDialogs dialogs;
+    RecordingDialogs dialogs;
     FixedLocalClock clock;
     FixedLocale locale;
     RecallClock recall{clock, dialogs};
@@ -209,7 +209,8 @@ TEST_F(RecorderTest, ClearAnsweredNoChangesNothing) {
     Frames(3, Reading("1"));
     dialogs.answers = {Dialogs::Answer::No};
     EXPECT_FALSE(recorder.RecordNewClick());
-    EXPECT_EQ(dialogs.asked, std::vector<std::string>{"Do you want to delete this record?"});
+    EXPECT_EQ(dialogs.messages,
+              std::vector<std::string>{"ask: Do you want to delete this record?"});
     EXPECT_EQ(log.RowCount(), 3u);
     EXPECT_EQ(chart.points.size(), 3u);
     EXPECT_EQ(chart.clears, 0);

@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <mutex>
 #include <sstream>
 #include <thread>
@@ -113,6 +117,23 @@ TEST(SimRun, ReplaySendsTheCaptureAndEnds) {
 
     RunSim({"--raw", "--replay", capture}, err, 2);
     EXPECT_NE(err.find("cannot read " + capture), std::string::npos) << err;
+    const std::string folder = fs::temp_directory_path().string();
+    RunSim({"--raw", "--replay", folder}, err, 2);
+    EXPECT_EQ(err, "varlo-cli sim: cannot read " + folder + ": Is a directory\n");
+}
+
+TEST(SimRun, ANoiseLogThatCannotBeWrittenIsSaidAtOnceAndFailsTheRun) {
+    std::string err;
+    const std::string out =
+        RunSim({"--raw", "--rate", "0", "--count", "200", "--scenario", "random", "--noise", "0.05",
+                "--noise-log", "/dev/full", "--seed", "3"},
+               err, 1);
+    EXPECT_EQ(err.rfind("varlo-cli sim: cannot write /dev/full: No space left on device; the "
+                        "noise log stops here\nsent 200 frames, corrupted ",
+                        0),
+              0u)
+        << err;
+    EXPECT_GT(out.size(), 200u * 13) << "the stream goes on without its log";
 }
 
 TEST(SimRun, ReportsCarryTheFrameBytes) {
@@ -212,22 +233,74 @@ TEST(SimRun, TerminalFeedsTheSerialDriver) {
 TEST(SimRun, PortWritesToTheDeviceRaw) {
     varlo::testing::PseudoTerminal device;  // the test reads what the sim writes to its slave
     std::string err;
-    RunSim({"--port", device.path(), "--rate", "0", "--count", "5"}, err);
+    RunSim({"--port", device.Path(), "--rate", "0", "--count", "5"}, err);
     EXPECT_EQ(err, "sent 5 frames, corrupted 0 bytes in 0 frames\n");
     termios t{};
-    ASSERT_EQ(tcgetattr(device.master(), &t), 0);
+    ASSERT_EQ(tcgetattr(device.Master(), &t), 0);
     EXPECT_EQ(t.c_lflag & ICANON, 0u);
     EXPECT_EQ(t.c_oflag & OPOST, 0u) << "LF goes out as LF, not CR LF";
-    Bytes got(200);
-    const ssize_t n = ::read(device.master(), got.data(), got.size());
-    ASSERT_GT(n, 0);
-    got.resize(static_cast<std::size_t>(n));
     Bytes expected = TourBytes(5);
     expected.insert(expected.begin(), 0x0A);
+    // The terminal hands the bytes on in pieces of its own: read until all
+    // have come, or five seconds have passed.
+    Bytes got;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (got.size() < expected.size() && std::chrono::steady_clock::now() < deadline) {
+        pollfd p{device.Master(), POLLIN, 0};
+        if (::poll(&p, 1, 100) <= 0) continue;
+        std::uint8_t buffer[256];
+        const ssize_t n = ::read(device.Master(), buffer, sizeof buffer);
+        ASSERT_GT(n, 0);
+        got.insert(got.end(), buffer, buffer + n);
+    }
     EXPECT_EQ(got, expected);
 
     RunSim({"--port", "/dev/varlo-absent"}, err, 1);
     EXPECT_NE(err.find("cannot open /dev/varlo-absent"), std::string::npos) << err;
+
+    // What is not a terminal is refused, and a file is left as it was.
+    const std::string file = TempPath("not-a-port.txt");
+    std::ofstream(file) << "keep me";
+    RunSim({"--port", file, "--rate", "0", "--count", "5"}, err, 1);
+    EXPECT_EQ(err, "varlo-cli sim: cannot open " + file + ": not a serial device\n");
+    std::ifstream in(file);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "keep me");
+    fs::remove(file);
+}
+
+// A receiver that holds the terminal open but takes nothing more (or has
+// gone) leaves the simulator waiting to write; a stop ends that wait.
+TEST(SimRun, StopEndsAWriteThatWaitsForTheReceiver) {
+    varlo::testing::PseudoTerminal device;  // its slave is never read
+    std::ostringstream out, err;
+    std::atomic<bool> stop{false};
+    const SimOptions options = Parse({"--port", device.Path(), "--rate", "0"});
+    auto run =
+        std::async(std::launch::async, [&] { return RunSimulation(options, out, err, stop); });
+    // Wait until the terminal's queue is full: the master's output stops
+    // growing.
+    int queued = -1, stable = 0;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (stable < 20 && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        int now = 0;
+        ioctl(device.Master(), FIONREAD, &now);
+        stable = now > 0 && now == queued ? stable + 1 : 0;
+        queued = now;
+    }
+    ASSERT_EQ(stable, 20) << "the queue never filled";
+    stop = true;
+    const bool ended = run.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
+    if (!ended) {
+        // Take the queue so that the stuck write finishes and the test can end.
+        std::uint8_t buffer[4096];
+        while (run.wait_for(std::chrono::milliseconds(10)) != std::future_status::ready) {
+            [[maybe_unused]] const ssize_t n = ::read(device.Master(), buffer, sizeof buffer);
+        }
+    }
+    EXPECT_TRUE(ended) << "the stop was not seen while the write waited";
+    EXPECT_EQ(run.get(), 0);
+    EXPECT_NE(err.str().find("sent "), std::string::npos) << err.str();
 }
 
 TEST(SimRun, StopEndsAWaitingTerminalCleanly) {

@@ -2,6 +2,7 @@
 
 #include <set>
 
+#include "common/Hex.h"
 #include "decode/FrameAssembler.h"
 #include "decode/Locale.h"
 #include "decode/MeterDecoder.h"
@@ -202,7 +203,7 @@ TEST(Noise, DecodedFramesAreSentOnesOrMarkedCorrupted) {
         for (std::uint64_t i = 0; i < 3000; ++i) {
             const Bytes clean = *source->next();
             std::string text = "A";
-            for (std::size_t k = 0; k < 12; ++k) text += "0123456789ABCDEF"[clean[k] & 0x0F];
+            for (std::size_t k = 0; k < 12; ++k) text += HexDigit(clean[k]);
             sent.push_back(text + "D");
             receiver.Feed(i, noise.apply(i, clean, log));
         }
@@ -294,6 +295,7 @@ TEST(SimOptions, GoodArguments) {
 
     EXPECT_EQ(parse({"--rate", "0"}).rate.kind, RateKind::Fastest);
     EXPECT_EQ(parse({"--rate=12.5"}).rate.framesPerSecond, 12.5);
+    EXPECT_EQ(parse({"--rate", "0.001"}).rate.framesPerSecond, 0.001);
     o = parse({"--reports", "--idle", "0", "--replay", "cap.bin"});
     EXPECT_EQ(o.output, SimOutput::Reports);
     EXPECT_EQ(o.idle, 0);
@@ -307,6 +309,8 @@ TEST(SimOptions, BadArgumentsSayWhy) {
         {{"--scenario", "zigzag"}, "unknown scenario 'zigzag'"},
         {{"--rate", "fast"}, "--rate must be"},
         {{"--rate", "-3"}, "--rate must be"},
+        {{"--rate", "1e-10"}, "--rate must be frames per second from 0.001 to 1000000"},
+        {{"--rate", "2e6"}, "--rate must be frames per second from 0.001 to 1000000"},
         {{"--count", "x"}, "--count must be a number"},
         {{"--count"}, "--count needs a value"},
         {{"--noise", "1.5"}, "--noise must be a fraction"},

@@ -88,36 +88,26 @@ TEST_F(SafeFileWriterTest, AFailedWriteLeavesTheOldFileAsItWas) {
     EXPECT_EQ(testing::EntryCount(dir_.Path()), 1u);
 }
 
-TEST_F(SafeFileWriterTest, WithoutATemporaryFileWritesAnExistingFileInPlace) {
+TEST_F(SafeFileWriterTest, WithoutATemporaryFileTheSaveIsRefusedNotWrittenInPlace) {
+    // Written in place, a file is truncated or half new for as long as the
+    // write lasts, and stays so should the program be killed meanwhile.
     SetSafeFileFaultForTesting(SafeFileFault::NoTemporaryFile);
+    const std::string fresh = dir_.File("fresh.txt");
+    SafeFileWriter none(fresh);
+    EXPECT_FALSE(none.Open());
+    EXPECT_EQ(none.Refusal(), "");
+    EXPECT_FALSE(fs::exists(fresh));
+
     const std::string path = dir_.File("t.txt");
-    EXPECT_FALSE(Save(path, "data"));  // nothing to write in place
-    EXPECT_FALSE(fs::exists(path));
-
-    WriteFile(path, "a longer old content");
-    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
-    ASSERT_TRUE(Save(path, "short"));
-    EXPECT_EQ(ReadFile(path), "short");
-    EXPECT_EQ(fs::status(path).permissions(), fs::perms::owner_read | fs::perms::owner_write);
-
-    {
-        SafeFileWriter abandoned(path);
-        ASSERT_TRUE(abandoned.Open());
-        abandoned.Write("half");
-    }
-    EXPECT_EQ(ReadFile(path), "short");
-}
-
-TEST_F(SafeFileWriterTest, InPlaceWriteThatFailsPutsTheOldContentBack) {
-    const std::string path = dir_.File("t.txt");
-    WriteFile(path, "precious\r\n");
-    SetSafeFileFaultForTesting(SafeFileFault::NoTemporaryFile);
-    SafeFileWriter writer(path);
-    ASSERT_TRUE(writer.Open());
-    ASSERT_TRUE(writer.Write(std::string(100000, 'x')));
-    SetSafeFileFaultForTesting(SafeFileFault::WriteFails);
-    EXPECT_FALSE(writer.Commit());
-    EXPECT_EQ(ReadFile(path), "precious\r\n");
+    WriteFile(path, "precious");
+    SafeFileWriter refused(path);
+    EXPECT_FALSE(refused.Open());
+    EXPECT_NE(refused.Refusal().find("Its folder cannot be written"), std::string::npos)
+        << refused.Refusal();
+    EXPECT_FALSE(refused.Write("new"));
+    EXPECT_FALSE(refused.Commit());
+    EXPECT_EQ(ReadFile(path), "precious");
+    EXPECT_EQ(testing::EntryCount(dir_.Path()), 1u);
 }
 
 }  // namespace

@@ -14,7 +14,7 @@ TEST(TableFilesWithRecorder, NumberingContinuesFromTheRecorderNotTheFile) {
     ReadingLog log;
     testing_fakes::FakeChart chart;
     testing_fakes::FakeWindow window;
-    testing_fakes::ScriptedDialogs dialogs;
+    testing::RecordingDialogs dialogs;
     FixedLocalClock clock;
     FixedLocale locale;
     Recorder recorder{log, chart, window, dialogs, clock, locale};

@@ -20,7 +20,7 @@ using testing::RowTexts;
 using testing::WriteFile;
 
 const std::string kHeader = "No\tTime\tDC/AC\tValue\tUnit\tAUTO\r\n";
-const std::string kLoadFailed = "Error:Failed to Load File!";
+const std::string kLoadFailed = "Error: Failed to Load File!";
 
 class TableFilesTest : public ::testing::Test {
   protected:
@@ -242,7 +242,7 @@ TEST_F(TableFilesTest, AFailedSaveShowsOnlyTheFailureAndKeepsTheOldFile) {
     EXPECT_EQ(testing::EntryCount(dir_.Path()), 3u);  // no temporary files left
 }
 
-TEST_F(TableFilesTest, WhereNoTemporaryFileCanBeMadeAnExistingFileIsWrittenInPlace) {
+TEST_F(TableFilesTest, WhereNoTemporaryFileCanBeMadeTheSaveIsRefusedAndSaysWhy) {
     ReadingLog log;
     FillRecorded(log);
     SetSafeFileFaultForTesting(SafeFileFault::NoTemporaryFile);
@@ -254,12 +254,16 @@ TEST_F(TableFilesTest, WhereNoTemporaryFileCanBeMadeAnExistingFileIsWrittenInPla
         EXPECT_FALSE(fs::exists(fresh)) << name;
 
         const std::string existing = dir_.File(name);
-        WriteFile(existing, std::string(100000, 'o'));
-        ASSERT_TRUE(saveasClick(log, existing, dialogs_)) << name;
-        ReadingLog loaded;
-        ASSERT_TRUE(SpeedButton2Click(loaded, existing, dialogs_)) << name;
-        EXPECT_EQ(RowsOf(loaded).size(), 2u) << name;
-        EXPECT_LT(fs::file_size(existing), 100000u) << name;  // the old content is gone
+        WriteFile(existing, "old content");
+        dialogs_.messages.clear();
+        EXPECT_FALSE(saveasClick(log, existing, dialogs_)) << name;
+        ASSERT_EQ(dialogs_.messages.size(), 1u) << name;
+        EXPECT_EQ(dialogs_.messages[0].rfind(SaveFailed(existing) + "\nIts folder cannot be "
+                                                                    "written: a save writes",
+                                             0),
+                  0u)
+            << dialogs_.messages[0];
+        EXPECT_EQ(ReadFile(existing), "old content") << name;
     }
 }
 

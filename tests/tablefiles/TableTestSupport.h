@@ -4,26 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "common/Dialogs.h"
 #include "recording/ReadingLog.h"
+#include "support/RecordingDialogs.h"
 
 namespace varlo::testing {
-
-// Collects every message the commands show.
-class RecordingDialogs : public Dialogs {
-  public:
-    Answer Ask(const std::string& text) override {
-        messages.push_back("ask:" + text);
-        return Answer::No;
-    }
-    void Inform(const std::string& text) override { messages.push_back(text); }
-    void SystemMessage(const std::string& title, const std::string& text) override {
-        messages.push_back(title + ":" + text);
-    }
-    void ShowError(const std::string& text) override { messages.push_back("error:" + text); }
-
-    std::vector<std::string> messages;
-};
 
 // Counts what the observer hears.
 class CountingObserver : public ReadingLogObserver {

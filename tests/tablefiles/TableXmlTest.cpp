@@ -17,7 +17,7 @@ using testing::RowsOf;
 using testing::RowTexts;
 using testing::WriteFile;
 
-const std::string kLoadFailed = "Error:Failed to Load File!";
+const std::string kLoadFailed = "Error: Failed to Load File!";
 
 const std::string kColumns =
     " <columns>\n"

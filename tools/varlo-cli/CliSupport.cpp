@@ -5,7 +5,9 @@
 #include <cmath>
 #include <cstring>
 
+#include "common/VarloError.h"
 #include "decode/FrameDump.h"
+#include "platform/HidReportText.h"
 #include "platform/SystemLocale.h"
 #include "recording/EditBox.h"
 
@@ -31,7 +33,9 @@ bool TakeReadOption(const std::string& arg, ArgCursor& cursor, ReadOptions& opti
             throw UsageError("option --decimal-sep needs a character");
         }
         // One character: a single UTF-8 sequence, well formed.
-        if (Utf8Encode(FirstCodePoint(sep)) != sep) {
+        std::string encoded;
+        AppendUtf8(FirstCodePoint(sep), encoded);
+        if (encoded != sep) {
             throw UsageError("option --decimal-sep: '" + sep + "' is not one character");
         }
     } else {
@@ -180,97 +184,14 @@ void FeedRawStream(InputFile& input, std::size_t chunk,
     }
 }
 
-namespace {
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-}  // namespace
-
-std::optional<HidReport> ParseHidReportLine(const std::string& line) {
-    std::vector<std::uint8_t> bytes;
-    std::size_t i = 0;
-    const std::size_t n = (!line.empty() && line.back() == '\r') ? line.size() - 1 : line.size();
-    while (i < n) {
-        if (line[i] == ' ' || line[i] == '\t') {
-            ++i;
-            continue;
-        }
-        std::size_t j = i;
-        while (j < n && line[j] != ' ' && line[j] != '\t') {
-            ++j;
-        }
-        const std::string token = line.substr(i, j - i);
-        if (token.size() != 2 || HexValue(token[0]) < 0 || HexValue(token[1]) < 0) {
-            throw InputError("'" + token + "' is not a byte of two hexadecimal digits");
-        }
-        bytes.push_back(static_cast<std::uint8_t>(HexValue(token[0]) * 16 + HexValue(token[1])));
-        if (bytes.size() > 65536) {
-            throw InputError("a report holds at most 65535 bytes after the report ID");
-        }
-        i = j;
-    }
-    if (bytes.empty()) {
-        return std::nullopt;
-    }
-    HidReport report;
-    report.reportId = bytes.front();
-    report.data.assign(bytes.begin() + 1, bytes.end());
-    return report;
-}
-
-std::string FormatHidReportLine(const HidReport& report) {
-    static const char* kHex = "0123456789ABCDEF";
-    std::string line;
-    line.reserve(3 * (report.data.size() + 1));
-    auto put = [&](std::uint8_t b) {
-        if (!line.empty()) {
-            line.push_back(' ');
-        }
-        line.push_back(kHex[b >> 4]);
-        line.push_back(kHex[b & 0xF]);
-    };
-    put(report.reportId);
-    for (std::uint8_t b : report.data) {
-        put(b);
-    }
-    return line;
-}
-
 void FeedHidReportText(InputFile& input, FrameAssembler& assembler) {
-    std::string line;
-    std::size_t lineNo = 0;
-    int c = 0;
-    bool more = true;
-    while (more) {
-        line.clear();
-        while ((c = std::fgetc(input.Handle())) != EOF && c != '\n') {
-            line.push_back(static_cast<char>(c));
-            if (line.size() > 4 * 65536) {
-                throw InputError(input.Name() + ":" + std::to_string(lineNo + 1) +
-                                 ": line too long");
-            }
-        }
-        more = c != EOF;
-        if (!more && line.empty()) {
-            break;
-        }
-        ++lineNo;
-        std::optional<HidReport> report;
-        try {
-            report = ParseHidReportLine(line);
-        } catch (const InputError& error) {
-            throw InputError(input.Name() + ":" + std::to_string(lineNo) + ": " + error.what());
-        }
-        if (report) {
-            assembler.HidKestoData(report->reportId, report->data.data(),
-                                   static_cast<std::uint16_t>(report->data.size()));
-        }
-    }
-    if (std::ferror(input.Handle())) {
-        throw InputError(input.Name() + ": " + std::strerror(errno));
+    try {
+        ReadHidReportText(input.Handle(), input.Name(), [&](std::vector<std::uint8_t>& report) {
+            assembler.HidKestoData(report.front(), report.data() + 1,
+                                   static_cast<std::uint16_t>(report.size() - 1));
+        });
+    } catch (const VarloError& error) {
+        throw InputError(error.what());
     }
 }
 

@@ -126,15 +126,6 @@ class InputFile {
 void FeedRawStream(InputFile& input, std::size_t chunk,
                    const std::function<void(const std::uint8_t*, std::size_t)>& deliver);
 
-// One HID input report in its text form: hexadecimal bytes separated by
-// blanks, the first the report ID.
-struct HidReport {
-    std::uint8_t reportId = 0;
-    std::vector<std::uint8_t> data;
-};
-// Parses one line; nullopt for a blank line; throws InputError(reason).
-std::optional<HidReport> ParseHidReportLine(const std::string& line);
-std::string FormatHidReportLine(const HidReport& report);
 // Feeds every report of a report-text input; a malformed line stops the run
 // with "FILE:LINE: reason".
 void FeedHidReportText(InputFile& input, FrameAssembler& assembler);

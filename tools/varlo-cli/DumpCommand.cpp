@@ -64,7 +64,7 @@ int RunLiveDump(const DumpOptions& options) {
     MeterPipeline pipeline(MakeLocale(options.decimalSep));
     pipeline.PrintDecodedFrames();
     const int status = RunLiveSerial(
-        options.live, "dump",
+        options.live, "dump", pipeline.assembler, pipeline.decoder.Link(), pipeline.decoder.Panel(),
         [&](const std::uint8_t* data, std::size_t size) {
             pipeline.assembler.KESTODATA(data, size);
         },
@@ -81,11 +81,11 @@ int RunLiveDump(const DumpOptions& options) {
                 RequestLiveStop();
             }
         });
-    if (status != 0) {
+    if (status == 2) {
         return status;
     }
     std::fprintf(stderr, "%s\n", pipeline.Summary().c_str());
-    return 0;
+    return status;
 }
 
 // Prints each frame's line as it is decoded from the USB cable.
@@ -99,10 +99,11 @@ int RunUsbDump(const DumpOptions& options) {
     };
     hooks.framesDone = [&] { return pipeline.decoder.DecodedCount(); };
     hooks.stopNow = [&] { return pipeline.OutputClosed(); };
-    const int status = RunLiveUsb(options.live, "dump", pipeline.assembler, hooks);
-    if (status != 0) return status;
+    const int status = RunLiveUsb(options.live, "dump", pipeline.assembler, pipeline.decoder.Link(),
+                                  pipeline.decoder.Panel(), hooks);
+    if (status == 2) return status;
     std::fprintf(stderr, "%s\n", pipeline.Summary().c_str());
-    return 0;
+    return status;
 }
 
 int RunDump(const std::vector<std::string>& args) {

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <ctime>
 
+#include "LiveCapture.h"
+#include "LiveLink.h"
 #include "StopSignals.h"
 #include "links/ComDrv32.h"
 #include "platform/LinuxSerialPort.h"
@@ -48,44 +50,44 @@ void CheckLiveSerialOptions(const LiveSerialOptions& options) {
     if (options.capture) throw UsageError("option --capture goes with --port or --usb");
 }
 
-int RunLiveSerial(const LiveSerialOptions& options, const char* command,
+namespace {
+
+// The line for a port that cannot be opened. A port given by its device path
+// (or as COMn beyond COM4) is named by the path.
+std::string OpenFailureLine(const SerialOpenError& error, bool numbered, const std::string& name) {
+    if (numbered) return error.message;
+    if (error.device.empty()) return name + ": no such device";
+    return DescribeOpenFailure(error.device, error.device, error.osError).message;
+}
+
+}  // namespace
+
+int RunLiveSerial(const LiveSerialOptions& options, const char* command, FrameAssembler& assembler,
+                  LinkIndicator& indicator, LcdPanel& panel,
                   const std::function<void(const std::uint8_t*, std::size_t)>& deliver,
                   const std::function<std::uint64_t()>& framesDone,
                   const std::function<void()>& afterTick, const std::function<void()>& started) {
     // Stop requests and a closed output are taken from here on.
     StopSignals stopSignals;
-    // "COM1".."COM4" are the driver's own ports; any other name is opened
-    // as COM1 with that device behind it.
+    LiveLink link(assembler, indicator, panel, nullptr);
+    TCommPortDriver& driver = link.COMM2();
+    Connection& connection = link.Link();
+    // "COM1".."COM4" are chosen as the window's port menu does; any other
+    // name is opened as it is.
     const std::string& name = *options.port;
     const int index = ComPortIndex(name);
-    std::optional<std::string> device;
-    if (index == 0 || index > 4) {
-        device = ResolvePortName(name, SerialDeviceFolders{}, ProcessEnvironment());
-        if (!device) {
-            std::fprintf(stderr, "varlo-cli %s: %s: no such device\n", command, name.c_str());
-            return 2;
-        }
+    const bool numbered = index >= 1 && index <= 4;
+    if (numbered) {
+        void (Connection::*const choose[])() = {&Connection::COM11Click, &Connection::COM21Click,
+                                                &Connection::COM31Click, &Connection::COM41Click};
+        (connection.*choose[index - 1])();
+    } else {
+        driver.SetDevicePath(name);
     }
-    const EnvironmentLookup processEnvironment = ProcessEnvironment();
-    LinuxSerialPortSystem ports(SerialDeviceFolders{},
-                                [&](const std::string& variable) -> std::optional<std::string> {
-                                    if (device && variable == "VARLO_COM1") return device;
-                                    return processEnvironment(variable);
-                                });
-    auto timer = std::make_unique<ManualTimer>();
-    ManualTimer& poll = *timer;
-    TCommPortDriver driver(ports, std::move(timer));
-    driver.SetComPort(device ? pnCOM1 : static_cast<TComPortNumber>(index - 1));
-    driver.SetComPortSpeed(br19200);
-    driver.SetComPortDataBits(db7BITS);
-    driver.SetComPortParity(ptODD);
 
-    std::FILE* capture = nullptr;
+    LiveCapture capture(command);
     driver.SetOnReceiveData([&](void*, const std::uint8_t* data, std::uint32_t size) {
-        if (capture != nullptr) {
-            std::fwrite(data, 1, size, capture);
-            std::fflush(capture);
-        }
+        capture.Write(data, size);
         if (!options.count) {
             deliver(data, size);
             return;
@@ -96,25 +98,20 @@ int RunLiveSerial(const LiveSerialOptions& options, const char* command,
             deliver(data + i, 1);
         }
     });
-    if (!driver.Connect()) {
-        SerialOpenError error = driver.LastConnectError();
-        if (device && error.osError != 0) {
-            // Named by its path, not by the port it stands in for.
-            error = DescribeOpenFailure(*device, *device, error.osError);
-        }
-        std::fprintf(stderr, "varlo-cli %s: %s\n", command, error.message.c_str());
+    std::optional<std::string> lost;
+    connection.SetOnDeviceLost([&](const std::string& device) { lost = device; });
+
+    connection.ClickCOMCon();
+    if (!driver.Connected()) {
+        std::fprintf(stderr, "varlo-cli %s: %s\n", command,
+                     OpenFailureLine(driver.LastConnectError(), numbered, name).c_str());
         return 2;
     }
     // The capture file is opened only for a run that reads, so a failed
     // run leaves an earlier capture as it was.
-    if (options.capture) {
-        capture = std::fopen(options.capture->c_str(), "wb");
-        if (capture == nullptr) {
-            std::fprintf(stderr, "varlo-cli %s: cannot write %s: %s\n", command,
-                         options.capture->c_str(), std::strerror(errno));
-            driver.Disconnect();
-            return 2;
-        }
+    if (options.capture && !capture.Open(*options.capture)) {
+        connection.ClickCOMCon();
+        return 2;
     }
     if (started) started();
 
@@ -126,7 +123,7 @@ int RunLiveSerial(const LiveSerialOptions& options, const char* command,
     auto next = start + period;
     auto done = [&] {
         return StopSignals::Requested() || (options.count && framesDone() >= *options.count) ||
-               Clock::now() >= end;
+               Clock::now() >= end || lost;
     };
     while (!done()) {
         // One sleep per tick; a signal cuts it short (sleeps are never
@@ -137,15 +134,16 @@ int RunLiveSerial(const LiveSerialOptions& options, const char* command,
         timespec at{static_cast<time_t>(ns / 1'000'000'000), static_cast<long>(ns % 1'000'000'000)};
         clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &at, nullptr);
         if (StopSignals::Requested() || Clock::now() >= end) break;
-        poll.tick();
+        link.Poll();
         if (afterTick) afterTick();
         // Ticks that fall due while a tick runs are merged, not queued.
         next += period;
         if (next < Clock::now()) next = Clock::now() + period;
     }
-    driver.Disconnect();
-    if (capture != nullptr) std::fclose(capture);
-    return 0;
+    if (lost) PrintDeviceDisconnected(command, *lost);
+    connection.ClickCOMCon();
+    capture.Close();
+    return lost || capture.Failed() ? 1 : 0;
 }
 
 }  // namespace varlo::cli

@@ -8,6 +8,8 @@
 
 #include "CliSupport.h"
 #include "StopSignals.h"
+#include "decode/FrameAssembler.h"
+#include "decode/MeterDecoder.h"
 
 namespace varlo::cli {
 
@@ -34,15 +36,19 @@ void CheckLiveSerialOptions(const LiveSerialOptions& options);
     "  --seconds S        with --port: stop after S seconds\n"                     \
     "  --capture FILE     with --port: also write every received byte to FILE\n"
 
-// Reads the port through the serial driver, polled every 50 ms on the real
-// clock, handing every block to `deliver`, until SIGINT or SIGTERM,
-// RequestLiveStop, `framesDone()` reaching --count, or --seconds;
-// `afterTick`, when given, runs after every poll (to flush what the tick
-// printed in one write); `started`, once the port is open, before the first
-// poll (to print a header only for a run that reads). Returns 0;
-// or 2 after one line on standard error when the port or the capture file
-// cannot be opened.
-int RunLiveSerial(const LiveSerialOptions& options, const char* command,
+// Connects to the port as the window's COM Connect does and reads it
+// through the serial driver, polled every 50 ms on the real clock, handing
+// every block to `deliver` (the receive handler in force, which feeds
+// `assembler`), until SIGINT or SIGTERM, RequestLiveStop, `framesDone()`
+// reaching --count, --seconds, or the device going away; `afterTick`, when
+// given, runs after every poll (to flush what the tick printed in one
+// write); `started`, once the port is open, before the first poll (to print
+// a header only for a run that reads). Returns 0; 1 when the device went
+// away ("DEVICE: device disconnected" on standard error) or the capture
+// could not be written; 2 after one line on standard error when the port or
+// the capture file cannot be opened.
+int RunLiveSerial(const LiveSerialOptions& options, const char* command, FrameAssembler& assembler,
+                  LinkIndicator& indicator, LcdPanel& panel,
                   const std::function<void(const std::uint8_t*, std::size_t)>& deliver,
                   const std::function<std::uint64_t()>& framesDone,
                   const std::function<void()>& afterTick = nullptr,

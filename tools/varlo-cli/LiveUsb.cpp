@@ -12,10 +12,13 @@
 #include <memory>
 #include <optional>
 
+#include "LiveCapture.h"
+#include "LiveLink.h"
 #include "StopSignals.h"
 #include "common/VarloError.h"
 #include "links/JvHidControllerClass.h"
 #include "links/UsbDeviceList.h"
+#include "platform/HidReportText.h"
 
 namespace varlo::cli {
 namespace {
@@ -63,7 +66,7 @@ void CheckLiveSources(const LiveSerialOptions& live, bool usb, bool haveInput) {
 }
 
 int RunLiveUsb(const LiveSerialOptions& options, const char* command, FrameAssembler& assembler,
-               const LiveUsbHooks& hooks) {
+               LinkIndicator& indicator, LcdPanel& panel, const LiveUsbHooks& hooks) {
     auto framesDone = [&]() -> std::uint64_t { return hooks.framesDone ? hooks.framesDone() : 0; };
     auto stopNow = [&] { return hooks.stopNow && hooks.stopNow(); };
     EventLoopHost host;
@@ -79,11 +82,16 @@ int RunLiveUsb(const LiveSerialOptions& options, const char* command, FrameAssem
         return 2;
     }
 
-    StderrDialogs dialogs;
-    TraceSinks traces;
-    TJvHidDeviceController controller(backend);
-    UsbDeviceList list(dialogs, traces.HistoryListBox);
-    list.Attach(controller);
+    // What USB Connect attaches to the cable; set once the run is ready.
+    UsbDeviceList::ReportHandler onReport;
+    LiveLink link(
+        assembler, indicator, panel,
+        [&onReport](std::uint8_t id, const std::uint8_t* data, std::uint16_t size) {
+            onReport(id, data, size);
+        },
+        backend);
+    UsbDeviceList& list = link.Usb();
+    Connection& connection = link.Link();
 
     TJvHidDevice* cable = list.SelectedDevice();
     if (!cable) {
@@ -99,24 +107,12 @@ int RunLiveUsb(const LiveSerialOptions& options, const char* command, FrameAssem
                      command, cable->PnPInfo().DevicePath.c_str());
         return 2;
     }
+    const std::string cablePath = cable->PnPInfo().DevicePath;
 
     // The capture file is opened only for a run that reads, so a failed
     // run leaves an earlier capture as it was.
-    std::FILE* capture = nullptr;
-    if (options.capture) {
-        capture = std::fopen(options.capture->c_str(), "w");
-        if (!capture) {
-            std::fprintf(stderr, "varlo-cli %s: cannot write %s: %s\n", command,
-                         options.capture->c_str(), std::strerror(errno));
-            return 2;
-        }
-    }
-    struct CaptureCloser {
-        std::FILE*& file;
-        ~CaptureCloser() {
-            if (file) std::fclose(file);
-        }
-    } closer{capture};
+    LiveCapture capture(command);
+    if (options.capture && !capture.Open(*options.capture)) return 2;
 
     // Quiet times count from the start of reading.
     auto lastReport = Clock::now();
@@ -125,45 +121,37 @@ int RunLiveUsb(const LiveSerialOptions& options, const char* command, FrameAssem
     std::uint32_t lastError = 0;
     QEventLoop loop;
     bool finished = false;
-    const TJvHidDataEvent onData(
-        [&](TJvHidDevice*, std::uint8_t id, const std::uint8_t* data, std::uint16_t size) {
-            if (finished) return;  // reports after the last frame asked for
-            const auto now = Clock::now();
-            if (capture) {
-                HidReport report{id, std::vector<std::uint8_t>(data, data + size)};
-                const std::string line = FormatHidReportLine(report) + "\n";
-                std::fwrite(line.data(), 1, line.size(), capture);
-                std::fflush(capture);
-            }
-            assembler.HidKestoData(id, data, size);
-            anyReport = true;
-            lastReport = now;
-            if (assembler.IdleReportCount() == 0) lastData = now;
-            lastError = 0;
-            if (hooks.afterReport) hooks.afterReport();
-            if (options.count && framesDone() >= *options.count) {
-                finished = true;
-                loop.quit();
-            }
-        });
-    const TJvHidDataErrorEvent onError([&](TJvHidDevice*, std::uint32_t code) {
+    std::optional<std::string> lost;
+    onReport = [&](std::uint8_t id, const std::uint8_t* data, std::uint16_t size) {
+        if (finished) return;  // reports after the last frame asked for
+        const auto now = Clock::now();
+        if (options.capture) {
+            const std::string line = FormatHidReportText(id, data, size) + "\n";
+            capture.Write(line.data(), line.size());
+        }
+        assembler.HidKestoData(id, data, size);
+        anyReport = true;
+        lastReport = now;
+        if (assembler.IdleReportCount() == 0) lastData = now;
+        lastError = 0;
+        if (hooks.afterReport) hooks.afterReport();
+        if (options.count && framesDone() >= *options.count) {
+            finished = true;
+            loop.quit();
+        }
+    };
+    connection.SetOnUsbReadError([&](std::uint32_t code) {
         if (code == lastError) return;
         lastError = code;
         std::fprintf(stderr, "varlo-cli %s: USB read error: %s (%X)\n", command,
                      HidErrorText(code).c_str(), code);
     });
-    // What USB Connect does: prepare the cable's line, then take its reports.
-    auto connect = [&] {
-        list.SetFeatureClick();
-        TJvHidDevice* device = list.CurrentHidDevice();
-        if (!device) return false;
-        assembler.SetIdleReportCount(0);
-        device->SetOnDataError(onError);
-        device->SetOnData(onData);
-        return true;
-    };
+    connection.SetOnDeviceLost([&](const std::string& device) {
+        lost = device;
+        loop.quit();
+    });
     if (hooks.started) hooks.started();
-    connect();
+    connection.ClickUSBCon();
 
     StopSignals stopSignals;
 
@@ -172,31 +160,31 @@ int RunLiveUsb(const LiveSerialOptions& options, const char* command, FrameAssem
                                                    std::chrono::duration<double>(*options.seconds))
                                      : Clock::time_point::max();
     const auto quiet = std::chrono::seconds(kUsbQuietSeconds);
-    bool warnedSilent = false, warnedIdle = false, warnedGone = false;
+    bool warnedSilent = false, warnedIdle = false;
 
     QTimer tick;
     QObject::connect(&tick, &QTimer::timeout, [&] {
         if (hooks.onTick) hooks.onTick();
         const auto now = Clock::now();
         if (StopSignals::Requested() || stopNow() ||
-            (options.count && framesDone() >= *options.count) || now >= end) {
+            (options.count && framesDone() >= *options.count) || now >= end || lost) {
             loop.quit();
             return;
         }
-        if (!list.CurrentHidDevice()) {
-            // The device list was rebuilt after a plug or unplug: take the
-            // cable again if it is there.
-            TJvHidDevice* device = list.SelectedDevice();
-            if (device && device->ReadWriteAccess() && connect()) {
-                std::fprintf(stderr, "varlo-cli %s: reading the USB cable again\n", command);
-                warnedGone = false;
-                lastReport = lastData = now;
-            } else if (!warnedGone) {
-                std::fprintf(stderr,
-                             "varlo-cli %s: the USB cable has gone; waiting for it to come back\n",
-                             command);
-                warnedGone = true;
+        if (connection.Controls().USBConDown && !list.CurrentHidDevice()) {
+            // The device list was rebuilt after a plug or unplug elsewhere,
+            // which stops reception; the cable is still there (a cable that
+            // has gone ends the run): take it again, as the user would with
+            // two clicks.
+            connection.ClickUSBCon();
+            connection.ClickUSBCon();
+            if (!connection.Controls().USBConDown) {
+                lost = cablePath;
+                loop.quit();
+                return;
             }
+            std::fprintf(stderr, "varlo-cli %s: reading the USB cable again\n", command);
+            lastReport = lastData = now;
             return;
         }
         const auto sinceReport = now - (anyReport ? lastReport : std::max(start, lastReport));
@@ -227,10 +215,21 @@ int RunLiveUsb(const LiveSerialOptions& options, const char* command, FrameAssem
         }
     });
     tick.start(20);
-    if (!finished) loop.exec();
+    if (!finished && !lost) loop.exec();
 
-    if (TJvHidDevice* device = list.CurrentHidDevice()) device->SetOnData(nullptr);
-    return 0;
+    if (lost) PrintDeviceDisconnected(command, *lost);
+    // Disconnect as USB Disconnect does; a cable that has left the list only
+    // needs its reader stopped.
+    if (connection.Controls().USBConDown && list.SelectedDevice()) {
+        connection.ClickUSBCon();
+    } else if (TJvHidDevice* device = list.CurrentHidDevice()) {
+        device->SetOnData(nullptr);
+    }
+    // Reports still handed over while the link is taken down find nothing
+    // of this run.
+    onReport = [](std::uint8_t, const std::uint8_t*, std::uint16_t) {};
+    capture.Close();
+    return lost || capture.Failed() ? 1 : 0;
 }
 
 }  // namespace varlo::cli

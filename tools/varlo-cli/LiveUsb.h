@@ -43,13 +43,15 @@ struct LiveUsbHooks {
     std::function<void()> onTick;
 };
 
-// Finds the cable as the window does, sends it the feature report and hands
-// every input report it sends to the assembler's HidKestoData, until SIGINT
-// or SIGTERM, --count frames, --seconds, or `stopNow()`. The options are the
-// live options of the serial source; the port is not used. Returns 0; or 2
-// after a message on standard error when there is no cable, no access to
-// it, or no HID service.
+// Finds the cable as the window does, connects to it as the window's USB
+// Connect does (the feature report, then its reports to the assembler's
+// HidKestoData), until SIGINT or SIGTERM, --count frames, --seconds,
+// `stopNow()`, or the cable going away. The options are the live options of
+// the serial source; the port is not used. Returns 0; 1 when the cable went
+// away ("DEVICE: device disconnected" on standard error) or the capture could
+// not be written; or 2 after a message on standard error when there is no
+// cable, no access to it, or no HID service.
 int RunLiveUsb(const LiveSerialOptions& options, const char* command, FrameAssembler& assembler,
-               const LiveUsbHooks& hooks);
+               LinkIndicator& indicator, LcdPanel& panel, const LiveUsbHooks& hooks);
 
 }  // namespace varlo::cli

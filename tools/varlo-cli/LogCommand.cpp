@@ -197,9 +197,10 @@ int RunUsbLog(const LogOptions& options, const LiveSerialOptions& live) {
         ticks.Catch();
         run.PrintNewRows();
     };
-    const int status = RunLiveUsb(live, "log", run.session.Assembler(), hooks);
-    if (status != 0) return status;
-    return run.Finish(0);
+    const int status = RunLiveUsb(live, "log", run.session.Assembler(), run.session.Link(),
+                                  run.session.LinkPanel(), hooks);
+    if (status == 2) return status;
+    return run.Finish(status);
 }
 
 // Records the live port on the real clock, rows flushed after every poll.
@@ -209,7 +210,7 @@ int RunLiveLog(const LogOptions& options, const LiveSerialOptions& live) {
     if (!run.Setup()) return 2;
     RecordTicks ticks(run.session);
     const int status = RunLiveSerial(
-        live, "log",
+        live, "log", run.session.Assembler(), run.session.Link(), run.session.LinkPanel(),
         [&](const std::uint8_t* data, std::size_t size) { run.session.OnSerialData(data, size); },
         [&] { return run.session.Decoder().DecodedCount(); },
         [&] {
@@ -221,8 +222,8 @@ int RunLiveLog(const LogOptions& options, const LiveSerialOptions& live) {
             run.PrintHeader();
             if (run.OutputClosed()) RequestLiveStop();
         });
-    if (status != 0) return status;
-    return run.Finish(0);
+    if (status == 2) return status;
+    return run.Finish(status);
 }
 
 // Replays a recorded stream on the simulated clock.

@@ -3,6 +3,7 @@
 #include "CliSupport.h"
 #include "LiveSerial.h"
 #include "LiveUsb.h"
+#include "common/Utf8.h"
 #include "common/VarloError.h"
 #include "decode/FrameDump.h"
 
@@ -151,17 +152,9 @@ void TypeInto(MeterSession& session, SessionEdit edit, const std::string& option
             session.EditKeyPress(edit, EditBox::kBackspace);
         }
         for (std::size_t i = 0; i < text.size();) {
-            // One UTF-8 sequence at a time.
-            std::size_t length = 1;
-            const auto lead = static_cast<unsigned char>(text[i]);
-            if (lead >= 0xF0) {
-                length = 4;
-            } else if (lead >= 0xE0) {
-                length = 3;
-            } else if (lead >= 0xC0) {
-                length = 2;
-            }
-            const char32_t key = FirstCodePoint(std::string_view(text).substr(i, length));
+            // One character at a time.
+            char32_t key = 0;
+            const std::size_t length = NextUtf8Char(text, i, key);
             if (!session.EditKeyPress(edit, key)) {
                 throw UsageError("option " + option + ": '" + text +
                                  "' holds a character the box refuses");

@@ -1,7 +1,5 @@
 #include "StopSignals.h"
 
-#include <atomic>
-
 namespace varlo::cli {
 
 namespace {
@@ -34,6 +32,10 @@ StopSignals::~StopSignals() {
 }
 
 bool StopSignals::Requested() {
+    return stopRequested;
+}
+
+const std::atomic<bool>& StopSignals::Flag() {
     return stopRequested;
 }
 

@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/Utf8.h"
 #include "common/VarloError.h"
 #include "recording/EditBox.h"
 #include "recording/Limits.h"
@@ -23,14 +24,6 @@ namespace {
 
 void Check(bool condition) {
     if (!condition) std::abort();
-}
-
-std::size_t CodePoints(std::string_view text) {
-    std::size_t count = 0;
-    for (char c : text) {
-        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++count;
-    }
-    return count;
 }
 
 // What the log should hold: the text of each text field, nullopt for null.
@@ -69,7 +62,7 @@ void Fill(varlo::ReadingLog& log, std::string_view input, Expected& expected) {
             const std::string stored = log.Text(row, target);
             Check(stored == varlo::ReadingLog::CutText(field));
             Check(log.TextView(row, target) == stored);
-            Check(CodePoints(stored) == std::min<std::size_t>(CodePoints(field), 20));
+            Check(varlo::Utf8Length(stored) == std::min<std::size_t>(varlo::Utf8Length(field), 20));
             expected.back()[static_cast<std::size_t>(target)] = stored;
         }
         ++column;

@@ -2,21 +2,15 @@
 
 #include <algorithm>
 
+#include "platform/HidReportText.h"
+
 namespace varlo::sim {
 
 std::string ReportLine(const std::uint8_t* data, std::size_t count) {
-    static const char hex[] = "0123456789ABCDEF";
-    std::uint8_t report[9] = {};
-    report[1] = static_cast<std::uint8_t>(0xF0 + count);
-    for (std::size_t i = 0; i < count && i < 7; ++i) report[2 + i] = data[i];
-    std::string line;
-    line.reserve(26);
-    for (int i = 0; i < 9; ++i) {
-        if (i > 0) line += ' ';
-        line += hex[report[i] >> 4];
-        line += hex[report[i] & 0x0F];
-    }
-    return line;
+    std::uint8_t report[8] = {};
+    report[0] = static_cast<std::uint8_t>(0xF0 + count);
+    std::copy_n(data, std::min<std::size_t>(count, 7), report + 1);
+    return FormatHidReportText(0, report, sizeof report);
 }
 
 std::vector<std::string> FrameReports(const Bytes& bytes, SimRandom& random, int idleReports) {

@@ -1,5 +1,7 @@
 #include "sim/MeterFrame.h"
 
+#include "common/Hex.h"
+
 namespace varlo::sim {
 
 std::array<std::uint8_t, 12> Nibbles(const MeterFrame& s) {
@@ -27,9 +29,8 @@ Bytes FrameBytes(const MeterFrame& frame) {
 }
 
 std::string FrameText(const MeterFrame& frame) {
-    static const char hex[] = "0123456789ABCDEF";
     std::string text = "A";
-    for (std::uint8_t nibble : Nibbles(frame)) text += hex[nibble];
+    for (std::uint8_t nibble : Nibbles(frame)) text += HexDigit(nibble);
     text += "D";
     return text;
 }

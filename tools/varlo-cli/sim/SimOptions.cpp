@@ -101,10 +101,13 @@ SimParse ParseSimOptions(const std::vector<std::string>& args) {
                 o.rate.kind = RateKind::Line;
             } else if (ParseDouble(v, r) && r == 0) {
                 o.rate.kind = RateKind::Fastest;
-            } else if (ParseDouble(v, r) && r > 0 && r <= 1e6) {
+            } else if (ParseDouble(v, r) && r >= kMinRate && r <= kMaxRate) {
                 o.rate = {RateKind::PerSecond, r};
             } else {
-                return refuse("--rate must be frames per second, line or 0, not '" + v + "'");
+                return refuse(
+                    "--rate must be frames per second from 0.001 to 1000000, line or 0, "
+                    "not '" +
+                    v + "'");
             }
         } else if (name == "--count") {
             if (!value(v)) return result;

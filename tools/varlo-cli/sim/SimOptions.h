@@ -11,6 +11,12 @@ namespace varlo::sim {
 
 enum class RateKind { PerSecond, Line, Fastest };
 
+// The rates --rate takes: from one frame in about 17 minutes to a million a
+// second. No bench needs a slower one, and a far slower one would be a
+// period past what the clock counts in nanoseconds.
+inline constexpr double kMinRate = 0.001;
+inline constexpr double kMaxRate = 1e6;
+
 struct SimRate {
     RateKind kind = RateKind::PerSecond;
     double framesPerSecond = 2;  // the meter's own pace

@@ -2,9 +2,8 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <random>
 #include <thread>
@@ -12,6 +11,7 @@
 #include "platform/SerialOutput.h"
 #include "sim/HidReports.h"
 #include "sim/Noise.h"
+#include "sim/NoiseLog.h"
 
 namespace varlo::sim {
 
@@ -76,7 +76,7 @@ class DeviceWriter : public StepWriter {
         : output_(std::move(output)), err_(err), stop_(stop) {}
     bool write(const Bytes& step) override {
         std::string error;
-        if (output_->write(step.data(), step.size(), stop_, error)) return true;
+        if (output_->Write(step.data(), step.size(), stop_, error)) return true;
         if (!error.empty()) {
             err_ << "varlo-cli sim: " << error << "\n";
             failed_ = true;
@@ -103,14 +103,21 @@ void SleepUntil(Clock::time_point deadline, const std::atomic<bool>& stop) {
 }
 
 bool ReadFile(const std::string& path, Bytes& bytes, std::ostream& err) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) {
         err << "varlo-cli sim: cannot read " << path << ": " << std::strerror(errno) << "\n";
         return false;
     }
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    if (in.bad()) {
-        err << "varlo-cli sim: cannot read " << path << "\n";
+    std::uint8_t block[65536];
+    std::size_t got = 0;
+    while ((got = std::fread(block, 1, sizeof block, file)) > 0) {
+        bytes.insert(bytes.end(), block, block + got);
+    }
+    // A folder opens but cannot be read (EISDIR).
+    const int readError = std::ferror(file) ? errno : 0;
+    std::fclose(file);
+    if (readError != 0) {
+        err << "varlo-cli sim: cannot read " << path << ": " << std::strerror(readError) << "\n";
         return false;
     }
     return true;
@@ -131,15 +138,8 @@ int RunSimulation(const SimOptions& options, std::ostream& out, std::ostream& er
         source = MakeScenarioSource(options.scenario, seed);
     }
 
-    std::ofstream noiseLog;
-    if (options.noiseLog) {
-        noiseLog.open(*options.noiseLog, std::ios::trunc);
-        if (!noiseLog) {
-            err << "varlo-cli sim: cannot write " << *options.noiseLog << ": "
-                << std::strerror(errno) << "\n";
-            return 2;
-        }
-    }
+    NoiseLog noiseLog;
+    if (options.noiseLog && !noiseLog.Open(*options.noiseLog, err)) return 2;
     NoiseInjector noise(options.noise, seed ^ 0x6E6F697365ull);
 
     std::unique_ptr<StepWriter> writer;
@@ -160,10 +160,10 @@ int RunSimulation(const SimOptions& options, std::ostream& out, std::ostream& er
                 return 1;
             }
             if (!options.port) {
-                out << output->path() << std::endl;
+                out << output->Path() << std::endl;
                 // Give the receiver a moment to program and purge the line
                 // before the first frame.
-                if (output->waitForReader(stop)) {
+                if (output->WaitForReader(stop)) {
                     SleepUntil(Clock::now() + std::chrono::milliseconds(100), stop);
                 }
             }
@@ -196,10 +196,7 @@ int RunSimulation(const SimOptions& options, std::ostream& out, std::ostream& er
         if (!log.empty()) {
             corruptedBytes += log.size();
             ++corruptedFrames;
-            if (noiseLog.is_open()) {
-                for (const Corruption& c : log) noiseLog << FormatCorruption(c) << '\n';
-                noiseLog.flush();
-            }
+            noiseLog.Write(log, err);
         }
         deadline += std::chrono::duration_cast<Clock::duration>(
             std::chrono::duration<double>(StepSeconds(options.rate, step.size())));
@@ -214,14 +211,14 @@ int RunSimulation(const SimOptions& options, std::ostream& out, std::ostream& er
         // taken yet: give the reader a few poll periods first. A device
         // sends out what is queued.
         if (options.port) {
-            deviceWriter->output().drain();
+            deviceWriter->output().Drain();
         } else {
             SleepUntil(Clock::now() + std::chrono::milliseconds(500), stop);
         }
     }
     err << "sent " << sent << " frames, corrupted " << corruptedBytes << " bytes in "
         << corruptedFrames << " frames" << std::endl;
-    return deviceWriter && deviceWriter->failed() ? 1 : 0;
+    return (deviceWriter && deviceWriter->failed()) || noiseLog.Failed() ? 1 : 0;
 }
 
 }  // namespace varlo::sim
