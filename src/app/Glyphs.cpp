@@ -1,6 +1,5 @@
 #include "app/Glyphs.h"
 
-#include <QFontInfo>
 #include <QFontMetricsF>
 #include <QString>
 #include <QTransform>
@@ -10,6 +9,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "app/FontFamilies.h"
 #include "app/LcdGlyphShapes.h"
 
 namespace varlo::app {
@@ -43,9 +43,7 @@ struct DisplayFace {
         font.setHintingPreference(QFont::PreferNoHinting);
         font.setWeight(QFont::Bold);
         font.setPixelSize(kReferencePixels);
-        // A recording device keeps the font with every text: naming only the
-        // family that was found draws the same and keeps the record short.
-        font.setFamilies({QFontInfo(font).family()});
+        font = WithOneFamily(font);
         metrics = QFontMetricsF(font);
         qreal capHeight = metrics.capHeight();
         if (!(capHeight > 0)) {

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "app/FontFamilies.h"
 #include "app/Glyphs.h"
 #include "recording/ReportLayout.h"
 
@@ -41,7 +42,7 @@ QFont ArialFont() {
                       QStringLiteral("Nimbus Sans"), QStringLiteral("Helvetica")});
     font.setStyleHint(QFont::SansSerif);
     font.setPointSizeF(ReportLayout::kPointSize);
-    return font;
+    return WithOneFamily(font);
 }
 
 // The pages the printer asks for, from 0, in the order it wants them.
@@ -77,23 +78,35 @@ void PaintReportPage(QPainter& painter, const ReportLayout& layout, std::size_t 
     const QFont arial = ArialFont();
     const double lineHeight = ReportLayout::kDetailHeight * scale.y;
     const double glyphPixels = ReportLayout::kPointSize * scale.pointPixels;
+    // A left-aligned text may run to the right margin; a centred one stays
+    // in its band.
+    const auto box = [&](const ReportText& text) {
+        const double right = text.centred ? text.left + text.width
+                                          : ReportLayout::kPaperWidth - ReportLayout::kMargin;
+        return QRectF(text.left * scale.x, text.top * scale.y, (right - text.left) * scale.x,
+                      lineHeight);
+    };
+    const auto align = [](const ReportText& text) {
+        return Qt::AlignTop | (text.centred ? Qt::AlignHCenter : Qt::AlignLeft);
+    };
 
     painter.save();
     painter.setPen(Qt::black);
     painter.setFont(arial);
+    // The Arial texts, then the glyph texts with one set-up of the painter,
+    // so that a preview records little more than the texts.
     for (const ReportText& text : page.texts) {
-        // A left-aligned text may run to the right margin; a centred one
-        // stays in its band.
-        const double right = text.centred ? text.left + text.width
-                                          : ReportLayout::kPaperWidth - ReportLayout::kMargin;
-        const QRectF box(text.left * scale.x, text.top * scale.y, (right - text.left) * scale.x,
-                         lineHeight);
-        const Qt::Alignment align =
-            Qt::AlignTop | (text.centred ? Qt::AlignHCenter : Qt::AlignLeft);
         if (text.face == ReportFace::kArial) {
-            painter.drawText(box, static_cast<int>(align), QString::fromStdString(text.text));
-        } else {
-            DrawGlyphText(painter, box, text.text, glyphPixels, align);
+            painter.drawText(box(text), static_cast<int>(align(text)),
+                             QString::fromStdString(text.text));
+        }
+    }
+    {
+        GlyphTextPainter glyphs(painter, glyphPixels);
+        for (const ReportText& text : page.texts) {
+            if (text.face == ReportFace::kGlyph) {
+                glyphs.Draw(box(text), text.text, align(text));
+            }
         }
     }
     painter.restore();
