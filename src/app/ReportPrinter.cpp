@@ -1,6 +1,7 @@
 #include "app/ReportPrinter.h"
 
 #include <QFont>
+#include <QFontMetricsF>
 #include <QMarginsF>
 #include <QPageLayout>
 #include <QPageSize>
@@ -78,13 +79,12 @@ void PaintReportPage(QPainter& painter, const ReportLayout& layout, std::size_t 
     const QFont arial = ArialFont();
     const double lineHeight = ReportLayout::kDetailHeight * scale.y;
     const double glyphPixels = ReportLayout::kPointSize * scale.pointPixels;
-    // A left-aligned text may run to the right margin; a centred one stays
-    // in its band.
+    // An Arial text stands on the baseline its ascent below the line's top;
+    // the glyph texts are moved down onto the same baseline.
+    const double glyphDrop =
+        QFontMetricsF(arial, painter.device()).ascent() - GlyphBaseline(glyphPixels);
     const auto box = [&](const ReportText& text) {
-        const double right = text.centred ? text.left + text.width
-                                          : ReportLayout::kPaperWidth - ReportLayout::kMargin;
-        return QRectF(text.left * scale.x, text.top * scale.y, (right - text.left) * scale.x,
-                      lineHeight);
+        return QRectF(text.left * scale.x, text.top * scale.y, text.width * scale.x, lineHeight);
     };
     const auto align = [](const ReportText& text) {
         return Qt::AlignTop | (text.centred ? Qt::AlignHCenter : Qt::AlignLeft);
@@ -94,7 +94,8 @@ void PaintReportPage(QPainter& painter, const ReportLayout& layout, std::size_t 
     painter.setPen(Qt::black);
     painter.setFont(arial);
     // The Arial texts, then the glyph texts with one set-up of the painter,
-    // so that a preview records little more than the texts.
+    // so that a preview records little more than the texts. A text longer
+    // than its room is cut at the room's end.
     for (const ReportText& text : page.texts) {
         if (text.face == ReportFace::kArial) {
             painter.drawText(box(text), static_cast<int>(align(text)),
@@ -105,7 +106,7 @@ void PaintReportPage(QPainter& painter, const ReportLayout& layout, std::size_t 
         GlyphTextPainter glyphs(painter, glyphPixels);
         for (const ReportText& text : page.texts) {
             if (text.face == ReportFace::kGlyph) {
-                glyphs.Draw(box(text), text.text, align(text));
+                glyphs.Draw(box(text).translated(0, glyphDrop), text.text, align(text));
             }
         }
     }
