@@ -39,9 +39,10 @@ qreal GlyphBaseline(qreal pixelHeight);
 // each, with one set-up of the painter: what a recording device (a print
 // preview, a PDF) keeps of them is the texts and the shapes, not the
 // painter's state around each. The drawn shapes of each text make one path;
-// the paths are collected and filled when this object is destroyed, which
-// also puts the painter's pen, brush, font and render hints back as they
-// were. Meanwhile the painter's state is left to this object.
+// the paths are collected and filled when this object is destroyed (those of
+// a text that has to be clipped at once), which also puts the painter's pen,
+// brush, font, transform and render hints back as they were. Meanwhile the
+// painter's state is left to this object.
 class GlyphTextPainter {
   public:
     GlyphTextPainter(QPainter& painter, qreal pixelHeight, const QColor& colour = Qt::black);
