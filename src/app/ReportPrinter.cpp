@@ -37,13 +37,17 @@ Scale DeviceScale(const QPaintDevice& device) {
 }
 
 // Arial, or where it is not installed a face with its measures.
-QFont ArialFont() {
-    QFont font;
-    font.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
-                      QStringLiteral("Nimbus Sans"), QStringLiteral("Helvetica")});
-    font.setStyleHint(QFont::SansSerif);
-    font.setPointSizeF(ReportLayout::kPointSize);
-    return WithOneFamily(font);
+// Found once: every page uses it.
+const QFont& ArialFont() {
+    static const QFont arial = [] {
+        QFont font;
+        font.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
+                          QStringLiteral("Nimbus Sans"), QStringLiteral("Helvetica")});
+        font.setStyleHint(QFont::SansSerif);
+        font.setPointSizeF(ReportLayout::kPointSize);
+        return WithOneFamily(font);
+    }();
+    return arial;
 }
 
 // The pages the printer asks for, from 0, in the order it wants them.
@@ -76,7 +80,7 @@ void SetUpReportPrinter(QPrinter& printer) {
 void PaintReportPage(QPainter& painter, const ReportLayout& layout, std::size_t index) {
     const ReportPage page = layout.Page(index);
     const Scale scale = DeviceScale(*painter.device());
-    const QFont arial = ArialFont();
+    const QFont& arial = ArialFont();
     const double lineHeight = ReportLayout::kDetailHeight * scale.y;
     const double glyphPixels = ReportLayout::kPointSize * scale.pointPixels;
     // An Arial text stands on the baseline its ascent below the line's top;
