@@ -1,7 +1,9 @@
 // The print preview of a long log, as the window opens it: how long until
 // the preview first shows, how long the event loop was held at most
 // meanwhile (a 10 ms timer stands for the readings and the window's
-// repaints), and how much memory the open preview holds.
+// repaints), how much memory the open preview holds, and what the preview
+// estimated it would take before it began. A report over the preview's
+// memory budget is answered Yes: its first pages are shown.
 
 #include <malloc.h>
 
@@ -19,10 +21,27 @@
 
 #include "ReportRows.h"
 #include "app/ReportPreview.h"
+#include "common/Dialogs.h"
+#include "recording/ReportLayout.h"
 
 namespace {
 
 constexpr double kTargetStallMs = 200.0;  // longest the window may go without handling events
+constexpr double kTargetShowMs = 5000.0;  // 100,000 rows, on an idle machine
+constexpr double kTargetHeldMb = 150.0;   // 100,000 rows
+
+// Answers the preview's question Yes and keeps it.
+class AnswerYes : public varlo::Dialogs {
+  public:
+    Answer Ask(const std::string& text) override {
+        asked = text;
+        return Answer::Yes;
+    }
+    void Inform(const std::string&) override {}
+    void SystemMessage(const std::string&, const std::string&) override {}
+    void ShowError(const std::string&) override {}
+    std::string asked;
+};
 
 std::size_t HeapInUse() {
     return mallinfo2().uordblks + mallinfo2().hblkhd;
@@ -76,22 +95,35 @@ int main(int argc, char** argv) {
     });
     tick.start(10);
 
+    const std::size_t estimatedPerPage = varlo::app::PreviewBytesPerPage(varlo::ReportLayout(log));
+    AnswerYes dialogs;
     const std::size_t heapBefore = HeapInUse();
     clock.start();
-    varlo::app::ShowReportPreview(log, &window);
+    varlo::app::ShowReportPreview(log, &window, dialogs);
     const double closedMs = static_cast<double>(clock.nsecsElapsed()) / 1e6;
     // The gap from the last tick to the end counts too.
     longestGapMs =
         std::max(longestGapMs, static_cast<double>(clock.nsecsElapsed() - lastTick) / 1e6);
 
-    const bool ok = watch.shownMs >= 0 && longestGapMs <= kTargetStallMs;
+    const double heldMb = static_cast<double>(watch.heapOpen - heapBefore) / 1e6;
+    // The show and memory targets are for 100,000 rows; other lengths print
+    // what they measure.
+    const bool targeted = rows == 100'000;
+    const auto verdict = [&](bool within) { return !targeted ? "" : within ? "ok" : "OVER"; };
+    const bool ok = watch.shownMs >= 0 && longestGapMs <= kTargetStallMs &&
+                    (!targeted || (watch.shownMs <= kTargetShowMs && heldMb <= kTargetHeldMb));
     std::printf("report preview, %zu rows\n", rows);
+    if (!dialogs.asked.empty()) std::printf("  asked: %s\n", dialogs.asked.c_str());
     std::printf("  pages in the preview:       %8d\n", watch.pages);
-    std::printf("  until the preview shows:    %8.0f ms\n", watch.shownMs);
+    std::printf("  until the preview shows:    %8.0f ms   target <= %.0f  %s\n", watch.shownMs,
+                kTargetShowMs, verdict(watch.shownMs <= kTargetShowMs));
     std::printf("  until it is closed again:   %8.0f ms\n", closedMs);
     std::printf("  longest event-loop stall:   %8.0f ms   target <= %.0f  %s\n", longestGapMs,
                 kTargetStallMs, longestGapMs <= kTargetStallMs ? "ok" : "OVER");
-    std::printf("  heap held by the preview:   %8.1f MB\n",
-                static_cast<double>(watch.heapOpen - heapBefore) / 1e6);
+    std::printf("  heap held by the preview:   %8.1f MB   target <= %.0f  %s\n", heldMb,
+                kTargetHeldMb, verdict(heldMb <= kTargetHeldMb));
+    std::printf("  held a page:                %8.0f B\n",
+                watch.pages > 0 ? heldMb * 1e6 / watch.pages : 0.0);
+    std::printf("  estimated a page:           %8zu B\n", estimatedPerPage);
     return ok ? 0 : 1;
 }

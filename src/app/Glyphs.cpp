@@ -1,27 +1,34 @@
 #include "app/Glyphs.h"
 
-#include <QFont>
 #include <QFontMetricsF>
 #include <QString>
+#include <QTransform>
 #include <algorithm>
 #include <cmath>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
+#include "app/FontFamilies.h"
 #include "app/LcdGlyphShapes.h"
 
 namespace varlo::app {
 
 namespace {
 
-using glyph::GlyphShape;
-
 // A text wider than its rectangle is condensed down to this share of its
 // width before it is clipped.
 constexpr qreal kMinCondense = 0.6;
 
+// Laid-out texts kept for reuse: the display's captions, the grid's units
+// and a report's texts repeat all the time.
+constexpr std::size_t kLayoutCacheSize = 512;
+
+constexpr QPainter::RenderHints kHints = QPainter::Antialiasing | QPainter::TextAntialiasing;
+
 // The face for every character without a drawn shape: a bold sans-serif,
-// held at a large reference size and scaled so that its capitals are as high
-// as the seven-segment digits.
+// measured at a large reference size and scaled so that its capitals are as
+// high as the seven-segment digits.
 struct DisplayFace {
     static constexpr int kReferencePixels = 200;
     QFont font;
@@ -36,6 +43,7 @@ struct DisplayFace {
         font.setHintingPreference(QFont::PreferNoHinting);
         font.setWeight(QFont::Bold);
         font.setPixelSize(kReferencePixels);
+        font = WithOneFamily(font);
         metrics = QFontMetricsF(font);
         qreal capHeight = metrics.capHeight();
         if (!(capHeight > 0)) {
@@ -50,21 +58,22 @@ const DisplayFace& Face() {
     return face;
 }
 
-// One piece of a laid-out text: a drawn shape, or a run of characters of the
-// display face. Positions and widths are in em units.
-struct Piece {
-    const GlyphShape* shape = nullptr;
-    QString run;
+// A run of characters of the display face. Positions are in em units.
+struct Run {
+    QString text;
     qreal x = 0;
-    qreal advance = 0;
 };
 
+// A text laid out in em units, its line box's top left corner at 0, 0.
 struct Layout {
-    std::vector<Piece> pieces;
-    qreal width = 0;  // em
+    std::vector<Run> runs;
+    QPainterPath shapes;  // every drawn shape at its place, one path
+    qreal width = 0;
+    QRectF ink;  // where the text may put ink
 };
 
 Layout LayOut(std::string_view text) {
+    const DisplayFace& face = Face();
     Layout layout;
     const QString decoded = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
     QString run;
@@ -72,15 +81,22 @@ Layout LayOut(std::string_view text) {
         if (run.isEmpty()) {
             return;
         }
-        const qreal advance = Face().metrics.horizontalAdvance(run) * Face().emPerPixel;
-        layout.pieces.push_back({nullptr, run, layout.width, advance});
-        layout.width += advance;
+        const qreal e = face.emPerPixel;
+        const QRectF bounds = face.metrics.tightBoundingRect(run);
+        layout.ink |= QRectF(layout.width + bounds.x() * e, glyph::kBaseline + bounds.y() * e,
+                             bounds.width() * e, bounds.height() * e);
+        layout.runs.push_back({run, layout.width});
+        layout.width += face.metrics.horizontalAdvance(run) * e;
         run.clear();
     };
     for (const char32_t c : decoded.toUcs4()) {
-        if (const GlyphShape* shape = glyph::ShapeFor(c)) {
+        if (const glyph::GlyphShape* shape = glyph::ShapeFor(c)) {
             flushRun();
-            layout.pieces.push_back({shape, {}, layout.width, shape->advance});
+            // Each shape stays inside its own cell: one path holds them all
+            // without overlaps, so that each fills as it does alone.
+            const QPainterPath placed = shape->path.translated(layout.width, 0);
+            layout.shapes.addPath(placed);
+            layout.ink |= placed.boundingRect();
             layout.width += shape->advance;
         } else {
             run.append(QString::fromUcs4(&c, 1));
@@ -88,6 +104,18 @@ Layout LayOut(std::string_view text) {
     }
     flushRun();
     return layout;
+}
+
+const Layout& CachedLayout(std::string_view text) {
+    thread_local std::unordered_map<std::string, Layout> cache;
+    const std::string key(text);
+    if (const auto found = cache.find(key); found != cache.end()) {
+        return found->second;
+    }
+    if (cache.size() >= kLayoutCacheSize) {
+        cache.clear();
+    }
+    return cache.emplace(key, LayOut(text)).first->second;
 }
 
 bool Drawable(std::string_view text, qreal pixelHeight) {
@@ -100,7 +128,11 @@ qreal GlyphTextWidth(std::string_view text, qreal pixelHeight) {
     if (!Drawable(text, pixelHeight)) {
         return 0;
     }
-    return LayOut(text).width * pixelHeight;
+    return CachedLayout(text).width * pixelHeight;
+}
+
+qreal GlyphBaseline(qreal pixelHeight) {
+    return glyph::kBaseline * pixelHeight;
 }
 
 void DrawGlyphText(QPainter& painter, const QRectF& rect, std::string_view text, qreal pixelHeight,
@@ -108,8 +140,81 @@ void DrawGlyphText(QPainter& painter, const QRectF& rect, std::string_view text,
     if (!Drawable(text, pixelHeight) || rect.isEmpty()) {
         return;
     }
-    const Layout layout = LayOut(text);
-    const qreal naturalWidth = layout.width * pixelHeight;
+    GlyphTextPainter(painter, pixelHeight, colour).Draw(rect, text, align);
+}
+
+GlyphTextPainter::GlyphTextPainter(QPainter& painter, qreal pixelHeight, const QColor& colour)
+    : painter_(painter),
+      pixelHeight_(pixelHeight),
+      textScale_(pixelHeight * Face().emPerPixel),
+      colour_(colour) {
+    hintsAdded_ = kHints & ~painter_.renderHints();
+    if (hintsAdded_) {
+        painter_.setRenderHints(hintsAdded_, true);
+    }
+}
+
+GlyphTextPainter::~GlyphTextPainter() {
+    if (prepared_) {
+        painter_.setWorldTransform(transform_);
+    }
+    if (!shapes_.empty()) {
+        // One change of pen and brush for all of them.
+        const QPen pen = painter_.pen();
+        const QBrush brush = painter_.brush();
+        painter_.setPen(Qt::NoPen);
+        painter_.setBrush(colour_);
+        for (const QPainterPath& path : shapes_) {
+            painter_.drawPath(path);
+        }
+        painter_.setPen(pen);
+        painter_.setBrush(brush);
+    }
+    if (fontChanged_) {
+        painter_.setFont(font_);
+    }
+    if (penChanged_) {
+        painter_.setPen(pen_);
+    }
+    if (hintsAdded_) {
+        painter_.setRenderHints(hintsAdded_, false);
+    }
+}
+
+// Text is drawn with the pen, in the face at its reference size, scaled to
+// the texts' size: once set, every text of this painter draws without a
+// further change of the painter's state.
+void GlyphTextPainter::PrepareForText() {
+    if (prepared_) {
+        return;
+    }
+    prepared_ = true;
+    const QPen pen(colour_);
+    if (painter_.pen() != pen) {
+        pen_ = painter_.pen();
+        penChanged_ = true;
+        painter_.setPen(pen);
+    }
+    if (painter_.font() != Face().font) {
+        font_ = painter_.font();
+        fontChanged_ = true;
+        painter_.setFont(Face().font);
+    }
+    transform_ = painter_.worldTransform();
+    painter_.setWorldTransform(TextTransform(1.0, QPointF()));
+}
+
+QTransform GlyphTextPainter::TextTransform(qreal condense, QPointF origin) const {
+    return QTransform(textScale_ * condense, 0, 0, textScale_, origin.x(), origin.y()) * transform_;
+}
+
+void GlyphTextPainter::Draw(const QRectF& rect, std::string_view text, Qt::Alignment align) {
+    if (!Drawable(text, pixelHeight_) || rect.isEmpty()) {
+        return;
+    }
+    const Layout& layout = CachedLayout(text);
+    const qreal h = pixelHeight_;
+    const qreal naturalWidth = layout.width * h;
     const qreal condense =
         naturalWidth > rect.width() ? std::max(rect.width() / naturalWidth, kMinCondense) : 1.0;
     const qreal width = naturalWidth * condense;
@@ -123,32 +228,48 @@ void DrawGlyphText(QPainter& painter, const QRectF& rect, std::string_view text,
     x = std::max(x, rect.left());  // a clipped text keeps its beginning
     qreal y = rect.top();
     if (align & Qt::AlignBottom) {
-        y = rect.bottom() - pixelHeight;
+        y = rect.bottom() - h;
     } else if (align & Qt::AlignVCenter) {
-        y = rect.top() + (rect.height() - pixelHeight) / 2;
+        y = rect.top() + (rect.height() - h) / 2;
+    }
+    const QPointF baseline(x, y + glyph::kBaseline * h);
+
+    // From the text's em units to the painter's coordinates.
+    const QTransform place(h * condense, 0, 0, h, x, y);
+    const bool clip = !rect.contains(place.mapRect(layout.ink));
+    const bool plain = !clip && condense == 1.0;
+    if (!layout.runs.empty()) {
+        PrepareForText();
+    }
+    if (plain) {
+        // In the texts' scale: positions divided by it.
+        for (const Run& run : layout.runs) {
+            painter_.drawText((baseline + QPointF(run.x * h, 0)) / textScale_, run.text);
+        }
+        if (!layout.shapes.isEmpty()) {
+            shapes_.push_back(place.map(layout.shapes));
+        }
+        return;
     }
 
-    painter.save();
-    painter.setClipRect(rect, painter.hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setRenderHint(QPainter::TextAntialiasing);
-    painter.translate(x, y);
-    painter.scale(pixelHeight * condense, pixelHeight);
-    painter.setPen(colour);
-    painter.setBrush(Qt::NoBrush);
-    painter.setFont(Face().font);
-    for (const Piece& piece : layout.pieces) {
-        if (piece.shape) {
-            painter.fillPath(piece.shape->path.translated(piece.x, 0), colour);
-            continue;
-        }
-        painter.save();
-        painter.translate(piece.x, glyph::kBaseline);
-        painter.scale(Face().emPerPixel, Face().emPerPixel);
-        painter.drawText(QPointF(0, 0), piece.run);
-        painter.restore();
+    painter_.save();
+    if (prepared_) {
+        painter_.setWorldTransform(transform_);
     }
-    painter.restore();
+    if (clip) {
+        painter_.setClipRect(rect, painter_.hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
+    }
+    if (!layout.runs.empty()) {
+        painter_.setWorldTransform(TextTransform(condense, baseline));
+        for (const Run& run : layout.runs) {
+            painter_.drawText(QPointF(run.x / Face().emPerPixel, 0), run.text);
+        }
+        painter_.setWorldTransform(transform_);
+    }
+    if (!layout.shapes.isEmpty()) {
+        painter_.fillPath(place.map(layout.shapes), colour_);
+    }
+    painter_.restore();
 }
 
 }  // namespace varlo::app

@@ -10,19 +10,52 @@ namespace {
 constexpr std::u32string_view kSegmentChars = U"0123456789@-.";
 constexpr std::u32string_view kSymbolChars = U"*+)&?$\"";
 
+// `path` without the last point of each outline where it returns to the
+// outline's first: a filled outline closes itself, and a recording paint
+// device (a print preview) keeps every point of every path it is given.
+// Outlines of straight lines only, as all the shapes are: a path with curves
+// is kept as it is.
+QPainterPath WithoutClosingPoints(const QPainterPath& path) {
+    for (int i = 0; i < path.elementCount(); ++i) {
+        if (path.elementAt(i).isCurveTo()) {
+            return path;
+        }
+    }
+    QPainterPath open;
+    open.setFillRule(path.fillRule());
+    int start = 0;
+    for (int i = 0; i < path.elementCount(); ++i) {
+        const QPainterPath::Element e = path.elementAt(i);
+        if (e.isMoveTo()) {
+            start = i;
+            open.moveTo(e);
+            continue;
+        }
+        const bool last = i + 1 == path.elementCount() || path.elementAt(i + 1).isMoveTo();
+        if (last && e.isLineTo() && QPointF(e) == QPointF(path.elementAt(start))) {
+            continue;
+        }
+        open.lineTo(e);
+    }
+    return open;
+}
+
 // Every drawn shape, built once, indexed by its character (all are ASCII).
 struct ShapeTable {
     std::array<GlyphShape, 128> shapes;
     std::array<bool, 128> present{};
 
     ShapeTable() {
-        for (const char32_t c : kSegmentChars) {
-            shapes[c] = SegmentGlyph(c);
+        const auto add = [&](char32_t c, GlyphShape shape) {
+            shape.path = WithoutClosingPoints(shape.path);
+            shapes[c] = shape;
             present[c] = true;
+        };
+        for (const char32_t c : kSegmentChars) {
+            add(c, SegmentGlyph(c));
         }
         for (const char32_t c : kSymbolChars) {
-            shapes[c] = SymbolGlyph(c);
-            present[c] = true;
+            add(c, SymbolGlyph(c));
         }
     }
 };

@@ -3,19 +3,29 @@
 #include <QMessageBox>
 #include <QMetaObject>
 #include <QPaintEngine>
+#include <QPainter>
+#include <QPicture>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QProgressDialog>
 #include <QString>
+#include <algorithm>
 #include <utility>
 
 #include "app/ReportPrinter.h"
+#include "common/Dialogs.h"
 #include "recording/ReadingLog.h"
 #include "recording/ReportLayout.h"
 
 namespace varlo::app {
 
 namespace {
+
+// What the preview keeps beside the recording of each page: its page item
+// and picture, and the room its recording has grown into (measured).
+constexpr std::size_t kPreviewPageOverhead = 4'500;
+// Pages recorded to measure the cost of one, spread over the report.
+constexpr std::size_t kSamplePages = 32;
 
 // A long report is painted page by page under a progress dialog that keeps
 // the event loop running (the readings go on) and lets the user stop. It
@@ -68,12 +78,46 @@ void PaintForPreview(QPrinter& printer, const ReportLayout& layout, QPrintPrevie
 
 }  // namespace
 
-void ShowReportPreview(const ReadingLog& log, QWidget* parent) {
+std::size_t PreviewBytesPerPage(const ReportLayout& layout) {
+    const std::size_t pages = layout.PageCount();
+    const std::size_t samples = std::min(pages, kSamplePages);
+    std::size_t recorded = 0;
+    for (std::size_t i = 0; i < samples; ++i) {
+        const std::size_t index = samples > 1 ? i * (pages - 1) / (samples - 1) : 0;
+        QPicture picture;
+        QPainter painter(&picture);
+        PaintReportPage(painter, layout, index);
+        painter.end();
+        recorded += static_cast<std::size_t>(picture.size());
+    }
+    return (samples > 0 ? recorded / samples : 0) + kPreviewPageOverhead;
+}
+
+void ShowReportPreview(const ReadingLog& log, QWidget* parent, Dialogs& dialogs,
+                       std::size_t memoryBudget) {
     if (log.RowCount() == 0) return;
-    const ReportLayout layout(log);
+    std::size_t pages = ReportLayout::kAllPages;
+    std::size_t shown = ReportLayout::kAllPages;
+    {
+        const ReportLayout whole(log);
+        pages = whole.PageCount();
+        const std::size_t bytesPerPage = PreviewBytesPerPage(whole);
+        const std::size_t within = PreviewPagesWithin(memoryBudget, bytesPerPage);
+        if (pages > within) {
+            if (dialogs.Ask(PreviewTooLargeQuestion(pages, bytesPerPage, memoryBudget, within)) !=
+                Dialogs::Answer::Yes) {
+                return;
+            }
+            shown = within;
+        }
+    }
+    const ReportLayout layout(log, shown);
     QPrinter printer(QPrinter::HighResolution);
     SetUpReportPrinter(printer);
     QPrintPreviewDialog preview(&printer, parent);
+    if (shown < pages) {
+        preview.setWindowTitle(QString::fromStdString(PartialPreviewTitle(shown, pages)));
+    }
     QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
                      [&](QPrinter* target) { PaintForPreview(*target, layout, preview, parent); });
     preview.exec();

@@ -1,6 +1,7 @@
 #include "app/ReportPrinter.h"
 
 #include <QFont>
+#include <QFontMetricsF>
 #include <QMarginsF>
 #include <QPageLayout>
 #include <QPageSize>
@@ -12,6 +13,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "app/FontFamilies.h"
 #include "app/Glyphs.h"
 #include "recording/ReportLayout.h"
 
@@ -35,13 +37,17 @@ Scale DeviceScale(const QPaintDevice& device) {
 }
 
 // Arial, or where it is not installed a face with its measures.
-QFont ArialFont() {
-    QFont font;
-    font.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
-                      QStringLiteral("Nimbus Sans"), QStringLiteral("Helvetica")});
-    font.setStyleHint(QFont::SansSerif);
-    font.setPointSizeF(ReportLayout::kPointSize);
-    return font;
+// Found once: every page uses it.
+const QFont& ArialFont() {
+    static const QFont arial = [] {
+        QFont font;
+        font.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
+                          QStringLiteral("Nimbus Sans"), QStringLiteral("Helvetica")});
+        font.setStyleHint(QFont::SansSerif);
+        font.setPointSizeF(ReportLayout::kPointSize);
+        return WithOneFamily(font);
+    }();
+    return arial;
 }
 
 // The pages the printer asks for, from 0, in the order it wants them.
@@ -74,26 +80,38 @@ void SetUpReportPrinter(QPrinter& printer) {
 void PaintReportPage(QPainter& painter, const ReportLayout& layout, std::size_t index) {
     const ReportPage page = layout.Page(index);
     const Scale scale = DeviceScale(*painter.device());
-    const QFont arial = ArialFont();
+    const QFont& arial = ArialFont();
     const double lineHeight = ReportLayout::kDetailHeight * scale.y;
     const double glyphPixels = ReportLayout::kPointSize * scale.pointPixels;
+    // An Arial text stands on the baseline its ascent below the line's top;
+    // the glyph texts are moved down onto the same baseline.
+    const double glyphDrop =
+        QFontMetricsF(arial, painter.device()).ascent() - GlyphBaseline(glyphPixels);
+    const auto box = [&](const ReportText& text) {
+        return QRectF(text.left * scale.x, text.top * scale.y, text.width * scale.x, lineHeight);
+    };
+    const auto align = [](const ReportText& text) {
+        return Qt::AlignTop | (text.centred ? Qt::AlignHCenter : Qt::AlignLeft);
+    };
 
     painter.save();
     painter.setPen(Qt::black);
     painter.setFont(arial);
+    // The Arial texts, then the glyph texts with one set-up of the painter,
+    // so that a preview records little more than the texts. A text longer
+    // than its room is cut at the room's end.
     for (const ReportText& text : page.texts) {
-        // A left-aligned text may run to the right margin; a centred one
-        // stays in its band.
-        const double right = text.centred ? text.left + text.width
-                                          : ReportLayout::kPaperWidth - ReportLayout::kMargin;
-        const QRectF box(text.left * scale.x, text.top * scale.y, (right - text.left) * scale.x,
-                         lineHeight);
-        const Qt::Alignment align =
-            Qt::AlignTop | (text.centred ? Qt::AlignHCenter : Qt::AlignLeft);
         if (text.face == ReportFace::kArial) {
-            painter.drawText(box, static_cast<int>(align), QString::fromStdString(text.text));
-        } else {
-            DrawGlyphText(painter, box, text.text, glyphPixels, align);
+            painter.drawText(box(text), static_cast<int>(align(text)),
+                             QString::fromStdString(text.text));
+        }
+    }
+    {
+        GlyphTextPainter glyphs(painter, glyphPixels);
+        for (const ReportText& text : page.texts) {
+            if (text.face == ReportFace::kGlyph) {
+                glyphs.Draw(box(text).translated(0, glyphDrop), text.text, align(text));
+            }
         }
     }
     painter.restore();

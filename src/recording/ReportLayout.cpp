@@ -38,6 +38,8 @@ constexpr double Mm(int tenths) {
     return tenths / 10.0;
 }
 
+// Columns are given by their left edges in the band; each has room up to
+// the next one's left edge, the last one up to the right margin.
 struct Heading {
     int leftT;
     const char* text;
@@ -62,16 +64,28 @@ constexpr Field kFields[] = {
     {ReadingLog::kUnit, 1312, ReportFace::kGlyph},    {ReadingLog::kAuto, 1630, ReportFace::kGlyph},
 };
 
-ReportText LeftText(int leftT, int topT, ReportFace face, std::string text) {
-    return ReportText{Mm(leftT), Mm(topT), 0.0, false, face, std::move(text)};
+template <typename Column, std::size_t N>
+constexpr int RoomT(const Column (&columns)[N], std::size_t i) {
+    return (i + 1 < N ? columns[i + 1].leftT : kPrintableWidthT) - columns[i].leftT;
+}
+
+ReportText LeftText(int leftT, int topT, int widthT, ReportFace face, std::string text) {
+    return ReportText{Mm(kMarginT + leftT), Mm(topT), Mm(widthT), false, face, std::move(text)};
 }
 
 }  // namespace
 
-ReportLayout::ReportLayout(const ReadingLog& log) : log_(log), rowCount_(log.RowCount()) {}
+std::size_t ReportLayout::PagesFor(std::size_t rows) {
+    return rows / kRowsPerPage + (rows % kRowsPerPage > 0 ? 1 : 0);
+}
+
+ReportLayout::ReportLayout(const ReadingLog& log, std::size_t pageLimit)
+    : log_(log),
+      rowCount_(PagesFor(log.RowCount()) <= pageLimit ? log.RowCount() : pageLimit * kRowsPerPage) {
+}
 
 std::size_t ReportLayout::PageCount() const {
-    return (rowCount_ + kRowsPerPage - 1) / kRowsPerPage;
+    return PagesFor(rowCount_);
 }
 
 ReportPage ReportLayout::Page(std::size_t index) const {
@@ -86,9 +100,9 @@ ReportPage ReportLayout::Page(std::size_t index) const {
 
     page.texts.push_back(ReportText{Mm(kMarginT), Mm(kMarginT + kTitleTopT), Mm(kPrintableWidthT),
                                     true, ReportFace::kGlyph, kTitle});
-    for (const Heading& heading : kHeadings) {
-        page.texts.push_back(LeftText(kMarginT + heading.leftT, kHeadingBandTopT + kHeadingTopT,
-                                      heading.face, heading.text));
+    for (std::size_t i = 0; i < std::size(kHeadings); ++i) {
+        page.texts.push_back(LeftText(kHeadings[i].leftT, kHeadingBandTopT + kHeadingTopT,
+                                      RoomT(kHeadings, i), kHeadings[i].face, kHeadings[i].text));
     }
 
     // The log may have lost rows since the layout was made; those print
@@ -98,16 +112,16 @@ ReportPage ReportLayout::Page(std::size_t index) const {
         const std::size_t row = page.firstRow + line;
         if (row >= present) break;
         const int topT = kFirstDetailTopT + static_cast<int>(line) * kDetailT + kFieldTopT;
-        for (const Field& field : kFields) {
-            std::string text = log_.Text(row, field.column);
+        for (std::size_t i = 0; i < std::size(kFields); ++i) {
+            std::string text = log_.Text(row, kFields[i].column);
             if (text.empty()) continue;
-            page.texts.push_back(
-                LeftText(kMarginT + field.leftT, topT, field.face, std::move(text)));
+            page.texts.push_back(LeftText(kFields[i].leftT, topT, RoomT(kFields, i),
+                                          kFields[i].face, std::move(text)));
         }
     }
 
-    page.texts.push_back(LeftText(kMarginT + kFooterLeftT, kFooterBandTopT + kFooterTopT,
-                                  ReportFace::kGlyph, kTitle));
+    page.texts.push_back(LeftText(kFooterLeftT, kFooterBandTopT + kFooterTopT,
+                                  kPrintableWidthT - kFooterLeftT, ReportFace::kGlyph, kTitle));
     return page;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -14,8 +15,9 @@ enum class ReportFace { kArial, kGlyph };
 
 // One text of a report page. Positions are millimetres from the top left
 // corner of the paper; `top` is the top of the text's line. A left-aligned
-// text starts at `left` and is as wide as its content; a centred text is
-// centred across `left` to `left + width`.
+// text starts at `left` and has room up to `left + width` (the next column's
+// left edge, or the right margin), where a longer text is cut; a centred
+// text is centred across `left` to `left + width`.
 struct ReportText {
     double left = 0;
     double top = 0;
@@ -47,10 +49,15 @@ class ReportLayout {
     static constexpr std::size_t kRowsPerPage = 35;  // detail lines that fit above the footer
 
     static constexpr const char* kTitle = "Test Data";
+    static constexpr std::size_t kAllPages = std::numeric_limits<std::size_t>::max();
 
-    // Lays out the rows the log holds now. Rows appended later are not part
-    // of the report; the log must outlive the layout.
-    explicit ReportLayout(const ReadingLog& log);
+    // Pages that `rows` rows fill.
+    static std::size_t PagesFor(std::size_t rows);
+
+    // Lays out the rows the log holds now, or those of its first `pageLimit`
+    // pages only. Rows appended later are not part of the report; the log
+    // must outlive the layout.
+    explicit ReportLayout(const ReadingLog& log, std::size_t pageLimit = kAllPages);
 
     std::size_t RowCount() const { return rowCount_; }
     std::size_t PageCount() const;  // 0 for an empty log

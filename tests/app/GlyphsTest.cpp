@@ -7,6 +7,7 @@
 #include "app/Glyphs.h"
 
 using varlo::app::DrawGlyphText;
+using varlo::app::GlyphTextPainter;
 using varlo::app::GlyphTextWidth;
 using varlo::test::InkBox;
 using varlo::test::Inked;
@@ -195,6 +196,68 @@ class GlyphsTest : public QObject {
         const int row = 2 * (5 + 0.35 * h);
         QCOMPARE(qGray(eight.pixel(57, row)), 0);
         QCOMPARE(qGray(eight.pixel(58, row)), 255);
+    }
+
+    // Many texts through one GlyphTextPainter paint what DrawGlyphText
+    // paints for each, clipped and condensed ones included, and leave the
+    // painter's state as they found it.
+    void painterForManyTextsDrawsAsSingleCalls() {
+        const struct {
+            const char* text;
+            QRectF rect;
+            Qt::Alignment align;
+        } texts[] = {
+            {"Pass", QRectF(4, 4, 120, 30), Qt::AlignLeft | Qt::AlignTop},
+            {"K*", QRectF(130, 4, 80, 30), Qt::AlignRight | Qt::AlignVCenter},
+            {"?", QRectF(220, 4, 40, 30), Qt::AlignHCenter | Qt::AlignBottom},
+            {"&  *", QRectF(4, 40, 120, 30), Qt::AlignLeft | Qt::AlignTop},
+            {"Auto range", QRectF(130, 40, 60, 30), Qt::AlignRight | Qt::AlignTop},  // condensed
+            {"-0.@ Wide text", QRectF(200, 40, 50, 30), Qt::AlignLeft},              // clipped
+            {"gjpqy +A", QRectF(4, 76, 100, 16), Qt::AlignLeft | Qt::AlignTop},  // clipped below
+        };
+        const QColor ink(20, 20, 20);
+        for (const qreal dpr : {1.0, 2.0}) {
+            const QImage single = Render(
+                QSize(270, 100),
+                [&](QPainter& p) {
+                    for (const auto& t : texts) DrawGlyphText(p, t.rect, t.text, 22, t.align, ink);
+                },
+                dpr);
+            QPen pen(Qt::red, 3);
+            QFont font(QStringLiteral("DejaVu Serif"), 7);
+            QTransform before;
+            bool stateKept = false;
+            const QImage many = Render(
+                QSize(270, 100),
+                [&](QPainter& p) {
+                    p.setPen(pen);
+                    p.setBrush(Qt::green);
+                    p.setFont(font);
+                    p.setClipRect(QRect(0, 0, 268, 98));
+                    before = p.worldTransform();
+                    {
+                        GlyphTextPainter glyphs(p, 22, ink);
+                        for (const auto& t : texts) glyphs.Draw(t.rect, t.text, t.align);
+                    }
+                    stateKept = p.pen() == pen && p.brush() == QBrush(Qt::green) &&
+                                p.font() == font && p.worldTransform() == before &&
+                                p.clipBoundingRect() == QRectF(0, 0, 268, 98) &&
+                                !p.testRenderHint(QPainter::Antialiasing);
+                },
+                dpr);
+            QVERIFY2(stateKept, "the painter's state changed");
+            int worst = 0;
+            for (int y = 0; y < single.height(); ++y) {
+                for (int x = 0; x < single.width(); ++x) {
+                    worst = std::max(worst,
+                                     std::abs(qGray(single.pixel(x, y)) - qGray(many.pixel(x, y))));
+                }
+            }
+            qInfo("DPR %g: one painter against single calls, worst pixel difference %d", dpr,
+                  worst);
+            QVERIFY2(worst <= 8, qPrintable(QString::number(worst)));
+            QVERIFY(!InkBox(many).isEmpty());
+        }
     }
 
     // Bad input draws what it can and never crashes; nothing is lost silently.

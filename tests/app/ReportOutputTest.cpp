@@ -32,6 +32,7 @@ constexpr double kTolerancePt = 1.0;
 struct Word {
     double x;
     double y;
+    double bottom;  // the baseline plus the face's descent
     QString text;
 };
 
@@ -66,15 +67,16 @@ std::vector<PdfPage> ReadPdf(const QString& path) {
     const QString html = QString::fromUtf8(pdftotext.readAllStandardOutput());
     static const QRegularExpression tag(
         QString::fromLatin1(R"re(<page width="([\d.]+)" height="([\d.]+)">)re"
-                            R"re(|<word xMin="([\d.]+)" yMin="([\d.]+)"[^>]*>([^<]*)</word>)re"));
+                            R"re(|<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="[\d.]+")re"
+                            R"re( yMax="([\d.]+)">([^<]*)</word>)re"));
     std::vector<PdfPage> pages;
     for (auto it = tag.globalMatch(html); it.hasNext();) {
         const auto m = it.next();
         if (!m.captured(1).isEmpty()) {
             pages.push_back({m.captured(1).toDouble(), m.captured(2).toDouble(), {}});
         } else if (!pages.empty()) {
-            pages.back().words.push_back(
-                {m.captured(3).toDouble(), m.captured(4).toDouble(), m.captured(5)});
+            pages.back().words.push_back({m.captured(3).toDouble(), m.captured(4).toDouble(),
+                                          m.captured(5).toDouble(), m.captured(6)});
         }
     }
     return pages;
@@ -108,10 +110,54 @@ void ExpectArialTexts(const PdfPage& pdf, const varlo::ReportPage& page, int pag
     QVERIFY(arial > 0);
 }
 
+const Word* FindWord(const PdfPage& pdf, const QString& text, double x, double y) {
+    for (const Word& w : pdf.words) {
+        if (w.text == text && Near(w.x, x) && std::abs(w.y - y) <= 4.0) return &w;
+    }
+    return nullptr;
+}
+
+// Checks that the glyph texts that begin with letters, searchable in the
+// PDF, stand on the baseline of the Arial texts of their line: the bottom
+// pdftotext gives a word lies the face's descent below its baseline, which
+// is the same share of the size for both faces.
+void ExpectSharedBaselines(const PdfPage& pdf, const varlo::ReportPage& page, int pageNo) {
+    constexpr double kBaselineTolerancePt = 0.25;
+    int compared = 0;
+    for (const varlo::ReportText& glyph : page.texts) {
+        if (glyph.face != ReportFace::kGlyph || glyph.centred) continue;
+        const QString letters =
+            QString::fromStdString(glyph.text).section(QRegularExpression("[^A-Za-z0-9]"), 0, 0);
+        if (letters.isEmpty()) continue;
+        const auto arial = std::find_if(page.texts.begin(), page.texts.end(), [&](const auto& t) {
+            return t.face == ReportFace::kArial && t.top == glyph.top;
+        });
+        if (arial == page.texts.end()) continue;  // the footer's line has none
+        const Word* reference = FindWord(pdf, QString::fromStdString(arial->text),
+                                         arial->left * kPointsPerMm, arial->top * kPointsPerMm);
+        const Word* word =
+            FindWord(pdf, letters, glyph.left * kPointsPerMm, glyph.top * kPointsPerMm);
+        const QString what = QStringLiteral("page %1: \"%2\" at %3, %4 mm")
+                                 .arg(pageNo)
+                                 .arg(QString::fromStdString(glyph.text))
+                                 .arg(glyph.left)
+                                 .arg(glyph.top);
+        QVERIFY2(reference != nullptr && word != nullptr, qPrintable(what + " not found"));
+        QVERIFY2(std::abs(word->bottom - reference->bottom) <= kBaselineTolerancePt,
+                 qPrintable(QStringLiteral("%1: bottom %2 pt, Arial's %3 pt")
+                                .arg(what)
+                                .arg(word->bottom)
+                                .arg(reference->bottom)));
+        ++compared;
+    }
+    QVERIFY(compared >= 4);  // the headings' line and a detail line's unit and judge
+}
+
 constexpr double kRasterDpi = 150.0;
 constexpr double kPixelsPerMm = kRasterDpi / 25.4;
 constexpr double kLineMm = varlo::ReportLayout::kPointSize * 25.4 / 72.0;  // a 10-point line
 constexpr double kToleranceMm = 0.5;
+constexpr double kBaselineToleranceMm = 1.2 / kPixelsPerMm;  // a pixel of the raster and a bit
 
 // Page `pageNo` (from 1) of the PDF as pdftoppm renders it.
 QImage Raster(const QString& path, int pageNo, const QString& folder) {
@@ -146,18 +192,40 @@ QRectF InkBoxMm(const QImage& image, const QRectF& area) {
             box.height() / kPixelsPerMm};
 }
 
+// How far below a line's top the Arial texts have their baseline: where the
+// ink of the heading "Function", which has no descender, ends.
+double ArialBaselineMm(const QImage& image, const varlo::ReportPage& page) {
+    for (const varlo::ReportText& text : page.texts) {
+        if (text.face == ReportFace::kArial && text.text == "Function") {
+            const QRectF ink = InkBoxMm(image, QRectF(text.left - 0.5, text.top - 1.0, 40.0, 6.0));
+            return ink.isEmpty() ? -1.0 : ink.bottom() - text.top;
+        }
+    }
+    return -1.0;
+}
+
+// A text whose ink ends on the baseline: letters without descenders,
+// digits, and the ohm sign, whose feet stand on it.
+bool EndsOnTheBaseline(const std::string& text) {
+    return text.find_first_not_of("ABCDEFGHIKLMNOPRSTUVWXZabcdefhiklmnorstuvwxz0123456789 *") ==
+           std::string::npos;
+}
+
 // Checks that every glyph text of the layout's page is inked where the
-// layout puts it: its left edge (its middle when centred) in place and its
-// ink inside its 10-point line.
+// layout puts it: its left edge (its middle when centred) in place, and in
+// its line on the baseline of the Arial texts.
 void ExpectGlyphTexts(const QImage& image, const varlo::ReportPage& page, int pageNo) {
     QVERIFY2(!image.isNull(), "no raster of the page");
+    const double arialBaseline = ArialBaselineMm(image, page);
+    QVERIFY2(arialBaseline > 0.5 * kLineMm && arialBaseline < 1.5 * kLineMm,
+             qPrintable(QString::number(arialBaseline)));
     int glyphTexts = 0;
     for (const varlo::ReportText& text : page.texts) {
         if (text.face != ReportFace::kGlyph) continue;
         ++glyphTexts;
         const double width = varlo::app::GlyphTextWidth(text.text, kLineMm);
         const double left = text.centred ? text.left + (text.width - width) / 2 : text.left;
-        const QRectF area(left - 1.5, text.top - 1.0, width + 3.0, kLineMm + 2.0);
+        const QRectF area(left - 1.5, text.top - 1.0, width + 3.0, 7.0);
         const QRectF ink = InkBoxMm(image, area);
         const QString where = QStringLiteral("page %1: \"%2\" at %3, %4 mm, ink %5, %6 to %7, %8")
                                   .arg(pageNo)
@@ -175,9 +243,15 @@ void ExpectGlyphTexts(const QImage& image, const varlo::ReportPage& page, int pa
         } else {
             QVERIFY2(std::abs(ink.left() - text.left) <= kToleranceMm, qPrintable(where));
         }
-        QVERIFY2(ink.top() >= text.top - kToleranceMm &&
-                     ink.bottom() <= text.top + kLineMm + kToleranceMm,
-                 qPrintable(where));
+        const double baseline = text.top + arialBaseline;
+        QVERIFY2(ink.top() >= text.top - kToleranceMm, qPrintable(where));
+        if (EndsOnTheBaseline(text.text)) {
+            QVERIFY2(std::abs(ink.bottom() - baseline) <= kBaselineToleranceMm, qPrintable(where));
+        } else {  // a descender or a symbol below the baseline
+            QVERIFY2(ink.bottom() > baseline - kToleranceMm &&
+                         ink.bottom() <= baseline + 0.3 * kLineMm + kToleranceMm,
+                     qPrintable(where));
+        }
     }
     QVERIFY(glyphTexts >= 8);  // title, five headings, footer and a row's own
 }
@@ -237,6 +311,48 @@ class ReportOutputTest : public QObject {
         QVERIFY(InkBoxMm(page, functionPlace(1)).isEmpty());
     }
 
+    // A field as long as the log holds (20 characters) is cut at the next
+    // column's left edge, and a field of the last column at the right margin.
+    void longFieldsAreCutAtTheirColumnsEdge() {
+        const std::string wide(20, 'W');
+        ReadingLog log;
+        log.AppendRow(1, wide, "", "", "", "", 0);
+        log.AppendRow(2, "12:00:00", wide, "", "", "", 0);
+        log.AppendRow(3, "12:00:00", "", wide, "", "", 0);
+        log.AppendRow(4, "12:00:00", "", "", wide, "", 0);  // glyphs, condensed first
+        log.AppendRow(5, "12:00:00", "", "", "", wide, 0);  // glyphs, the last column
+        const QString path = dir_.filePath(QStringLiteral("wide.pdf"));
+        QCOMPARE(PrintToPdf(ReportLayout(log), path), PrintOutcome::kDone);
+        const QImage page = Raster(path, 1, dir_.path());
+        QVERIFY(!page.isNull());
+        const struct {
+            const char* column;
+            double left;
+            double edge;
+        } fields[] = {{"time", 43.9, 75.6},
+                      {"DC/AC", 75.6, 109.5},
+                      {"Value", 109.5, 141.2},
+                      {"Unit", 141.2, 173.0},
+                      {"Auto", 173.0, 200.0}};
+        for (int line = 0; line < 5; ++line) {
+            const auto& field = fields[line];
+            // The line from the field's left edge to the paper's right edge.
+            const double top = 36.4 + 6.6 * line;
+            const QRectF ink =
+                InkBoxMm(page, QRectF(field.left - 1.0, top, 211.0 - field.left, 6.6));
+            const QString what = QStringLiteral("%1: ink %2 to %3 mm, room %4 to %5 mm")
+                                     .arg(field.column)
+                                     .arg(ink.left())
+                                     .arg(ink.right())
+                                     .arg(field.left)
+                                     .arg(field.edge);
+            QVERIFY2(!ink.isEmpty() && std::abs(ink.left() - field.left) <= kToleranceMm,
+                     qPrintable(what));
+            QVERIFY2(ink.right() <= field.edge + 0.2 && ink.right() >= field.edge - 1.0,
+                     qPrintable(what));
+        }
+    }
+
     void printsThePrintersPageRange() {
         ReadingLog log;
         varlo::testing::AppendVariedRows(log, 80);
@@ -285,11 +401,14 @@ class ReportOutputTest : public QObject {
 
   private:
     // Page `index` of the PDF against the layout's page: the Arial texts
-    // where pdftotext finds them, the glyph texts where the raster has ink.
+    // where pdftotext finds them, the glyph texts on their baseline and
+    // where the raster has ink.
     void ExpectPage(const QString& path, const std::vector<PdfPage>& pdf, std::size_t index,
                     const varlo::ReportPage& page) {
         const int pageNo = static_cast<int>(index + 1);
         ExpectArialTexts(pdf[index], page, pageNo);
+        if (QTest::currentTestFailed()) return;
+        ExpectSharedBaselines(pdf[index], page, pageNo);
         if (QTest::currentTestFailed()) return;
         ExpectGlyphTexts(Raster(path, pageNo, dir_.path()), page, pageNo);
     }

@@ -2,6 +2,7 @@
 // answered from timers while it is modal.
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QMessageBox>
 #include <QPrintPreviewDialog>
@@ -16,11 +17,28 @@
 
 #include "ReportFixture.h"
 #include "app/ReportPreview.h"
+#include "common/Dialogs.h"
 #include "recording/ReadingLog.h"
+#include "recording/ReportLayout.h"
 
 using varlo::ReadingLog;
+using varlo::ReportLayout;
 
 namespace {
+
+// Answers every question with `answer` and keeps the questions.
+class AnsweringDialogs : public varlo::Dialogs {
+  public:
+    Answer Ask(const std::string& text) override {
+        questions.push_back(QString::fromStdString(text));
+        return answer;
+    }
+    void Inform(const std::string&) override {}
+    void SystemMessage(const std::string&, const std::string&) override {}
+    void ShowError(const std::string&) override {}
+    Answer answer = Answer::No;
+    QStringList questions;
+};
 
 // Hands every modal widget to `onModal` once it shows, and closes whatever
 // is still modal after a generous deadline, so that a test never hangs.
@@ -70,6 +88,8 @@ class ReportPreviewTest : public QObject {
     Q_OBJECT
 
   private slots:
+    void init() { dialogs_ = {}; }
+
     void showsEveryPageAndReturnsWhenClosed() {
         ReadingLog log;
         varlo::testing::AppendVariedRows(log, 80);
@@ -83,10 +103,11 @@ class ReportPreviewTest : public QObject {
             parent = modal->parentWidget();
             modal->close();
         });
-        varlo::app::ShowReportPreview(log, &window);
+        varlo::app::ShowReportPreview(log, &window, dialogs_);
         QVERIFY(!script.timedOut);
         QCOMPARE(pages, 3);
         QCOMPARE(parent, &window);
+        QVERIFY(dialogs_.questions.isEmpty());  // well within the budget
     }
 
     void emptyLogOpensNothing() {
@@ -96,7 +117,7 @@ class ReportPreviewTest : public QObject {
             ++modals;
             modal->close();
         });
-        varlo::app::ShowReportPreview(log, nullptr);
+        varlo::app::ShowReportPreview(log, nullptr, dialogs_);
         QCoreApplication::processEvents();
         QCOMPARE(modals, 0);
     }
@@ -113,7 +134,7 @@ class ReportPreviewTest : public QObject {
             preview->findChild<QPrintPreviewWidget*>()->print();
             preview->close();
         });
-        varlo::app::ShowReportPreview(log, nullptr);
+        varlo::app::ShowReportPreview(log, nullptr, dialogs_);
         QVERIFY(!script.timedOut);
         QCOMPARE(PdfPageCount(path), 2);
     }
@@ -138,7 +159,7 @@ class ReportPreviewTest : public QObject {
                 });
             }
         });
-        varlo::app::ShowReportPreview(log, nullptr);
+        varlo::app::ShowReportPreview(log, nullptr, dialogs_);
         QVERIFY(!script.timedOut);
         QVERIFY2(warning.contains(path), qPrintable(warning));
         QVERIFY(!QFile::exists(path));
@@ -171,12 +192,78 @@ class ReportPreviewTest : public QObject {
                 modal->close();
             }
         });
-        varlo::app::ShowReportPreview(log, &window);
+        varlo::app::ShowReportPreview(log, &window, dialogs_);
         QVERIFY(!script.timedOut);
         QVERIFY2(ticksAtProgress >= 0, "no progress dialog");
         QVERIFY(ticks >= ticksAtProgress + 5);
         QVERIFY2(previewPages < 1429, qPrintable(QString::number(previewPages)));
     }
+
+    // A report whose preview would need more than the budget asks first;
+    // on No nothing opens and nothing is painted but the pages that measure
+    // the cost of one.
+    void tooLargeReportAsksAndOnNoOpensNothing() {
+        ReadingLog log;
+        for (int i = 0; i < 10'000'000; ++i) {  // "limitless" at its largest
+            log.AppendRow(i + 1, "12:00:00", "Ohm", "4.7021", "K*", "Pass", 47021);
+        }
+        int modals = 0;
+        ModalScript script([&](QWidget* modal) {
+            ++modals;
+            modal->close();
+        });
+        QElapsedTimer clock;
+        clock.start();
+        varlo::app::ShowReportPreview(log, nullptr, dialogs_);
+        const qint64 spentMs = clock.elapsed();
+        QCoreApplication::processEvents();
+        QCOMPARE(modals, 0);
+        QCOMPARE(log.RowCount(), std::size_t{10'000'000});
+        QCOMPARE(dialogs_.questions.size(), 1);
+        const QString question = dialogs_.questions.front();
+        const auto within =
+            QRegularExpression(
+                QStringLiteral("^The report has 285715 pages, too many to preview at once: all of "
+                               "them would need about [\\d.]+ GB of memory, and a preview takes "
+                               "at most 256 MB\\.\n\nPreview only the first (\\d+) pages\\?$"))
+                .match(question);
+        QVERIFY2(within.hasMatch(), qPrintable(question));
+        // The pages offered fit the budget at the measured cost of a page.
+        const std::size_t perPage = varlo::app::PreviewBytesPerPage(ReportLayout(log));
+        const std::size_t offered = within.captured(1).toULongLong();
+        QVERIFY(offered * perPage <= varlo::app::kPreviewMemoryBudget);
+        QVERIFY((offered + 1) * perPage > varlo::app::kPreviewMemoryBudget);
+        qInfo("10,000,000 rows: asked and returned in %lld ms; %zu bytes a page, %zu pages offered",
+              spentMs, perPage, offered);
+    }
+
+    // On Yes the preview shows the first pages the budget holds, and says
+    // so in its title.
+    void tooLargeReportOnYesPreviewsTheFirstPages() {
+        ReadingLog log;
+        varlo::testing::AppendVariedRows(log, 80);  // 3 pages
+        const std::size_t budget = 2 * varlo::app::PreviewBytesPerPage(ReportLayout(log)) + 1;
+        dialogs_.answer = varlo::Dialogs::Answer::Yes;
+        int pages = -1;
+        QString title;
+        ModalScript script([&](QWidget* modal) {
+            if (!qobject_cast<QPrintPreviewDialog*>(modal)) return;
+            pages = PreviewPages(modal);
+            title = modal->windowTitle();
+            modal->close();
+        });
+        varlo::app::ShowReportPreview(log, nullptr, dialogs_, budget);
+        QVERIFY(!script.timedOut);
+        QCOMPARE(dialogs_.questions.size(), 1);
+        QVERIFY2(dialogs_.questions.front().startsWith("The report has 3 pages,") &&
+                     dialogs_.questions.front().endsWith("Preview only the first 2 pages?"),
+                 qPrintable(dialogs_.questions.front()));
+        QCOMPARE(pages, 2);
+        QCOMPARE(title, QStringLiteral("Print Preview: the first 2 of 3 pages"));
+    }
+
+  private:
+    AnsweringDialogs dialogs_;
 };
 
 QTEST_MAIN(ReportPreviewTest)

@@ -104,6 +104,24 @@ TEST(ReportLayout, OneRowIsOnePageWithEveryFieldInItsPlace) {
     EXPECT_EQ(line, expected);
 }
 
+// Each text has room up to the next column's left edge, the last column up
+// to the right margin (200 mm), and is cut there.
+TEST(ReportLayout, EveryTextHasRoomUpToTheNextColumn) {
+    ReadingLog log;
+    log.AppendRow(7, "09:05:01", "Temperature", "-0023.5", "?", "Fail", -235);
+    std::vector<std::tuple<std::string, int, int>> rooms;  // text, left, right
+    for (const ReportText& t : ReportLayout(log).Page(0).texts) {
+        if (!t.centred) rooms.emplace_back(t.text, Tenths(t.left), Tenths(t.left + t.width));
+    }
+    const std::vector<std::tuple<std::string, int, int>> expected = {
+        {"No", 185, 439},        {"Time", 439, 743},     {"Function", 743, 1095},
+        {"Value", 1095, 1423},   {"Unit", 1423, 1730},   {"Judge", 1730, 2000},
+        {"7", 185, 439},         {"09:05:01", 439, 756}, {"Temperature", 756, 1095},
+        {"-0023.5", 1095, 1412}, {"?", 1412, 1730},      {"Fail", 1730, 2000},
+        {"Test Data", 185, 2000}};
+    EXPECT_EQ(rooms, expected);
+}
+
 TEST(ReportLayout, RowsFillPagesOfThirtyFive) {
     struct Case {
         int rows;
@@ -167,6 +185,34 @@ TEST(ReportLayout, AnyPageOfALongLogComesFromItsOwnRows) {
     EXPECT_EQ(last.firstRow, 99995u);
     EXPECT_EQ(last.rowCount, 5u);
     EXPECT_EQ(LeftAligned(last)[6 + 4 * 6].text, "100000");
+}
+
+// A layout limited to its first pages holds their rows only; a limit at or
+// past the report's length changes nothing.
+TEST(ReportLayout, PageLimitKeepsTheFirstPages) {
+    ReadingLog log;
+    AppendRows(log, 100);  // 3 pages, the last with 30 rows
+    struct Case {
+        std::size_t limit;
+        std::size_t pages;
+        std::size_t rows;
+    };
+    for (const Case& c : {Case{0, 0, 0}, Case{1, 1, 35}, Case{2, 2, 70}, Case{3, 3, 100},
+                          Case{4, 3, 100}, Case{ReportLayout::kAllPages, 3, 100}}) {
+        SCOPED_TRACE("limit " + std::to_string(c.limit));
+        const ReportLayout layout(log, c.limit);
+        EXPECT_EQ(layout.PageCount(), c.pages);
+        EXPECT_EQ(layout.RowCount(), c.rows);
+        if (c.pages > 0) {
+            const ReportPage last = layout.Page(c.pages - 1);
+            EXPECT_EQ(last.firstRow + last.rowCount, c.rows);
+        }
+        EXPECT_THROW(layout.Page(c.pages), std::out_of_range);
+    }
+    EXPECT_EQ(ReportLayout::PagesFor(0), 0u);
+    EXPECT_EQ(ReportLayout::PagesFor(35), 1u);
+    EXPECT_EQ(ReportLayout::PagesFor(36), 2u);
+    EXPECT_EQ(ReportLayout::PagesFor(10'000'000), 285'715u);
 }
 
 TEST(ReportLayout, KeepsTheRowsOfItsMomentWhileTheLogChanges) {
