@@ -297,7 +297,7 @@ void TFCOMM::SpeedButton2Click() {
 }
 
 void TFCOMM::BtPrintClick() {
-    ShowReportPreview(session_->Log(), this);
+    ShowReportPreview(session_->Log(), this, dialogs_);
 }
 
 // --- Chart tool bar -------------------------------------------------------------
