@@ -3,6 +3,7 @@
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QScrollBar>
+#include <algorithm>
 #include <climits>
 
 #include "app/ReadingGridColumns.h"
@@ -23,8 +24,9 @@ int ClampToInt(std::size_t n) {
     return n > static_cast<std::size_t>(INT_MAX) ? INT_MAX : static_cast<int>(n);
 }
 
-// The table moves its own vertical scroll bar in row steps of its few rows;
-// while it does, the bar is put back to the log's offset afterwards.
+// While a hold is on, changes of the vertical scroll bar are the grid's own
+// (the table setting the bar by its few rows, or the grid setting it back to
+// the window's offset), not the user's, and do not move the window.
 class BarHold {
   public:
     explicit BarHold(int& count) : count_(count) { ++count_; }

@@ -13,13 +13,16 @@ class ReadingGridModel;
 // selection, the Unit column in the meter display's glyphs.
 //
 // The table holds only the rows that fit (the model's window, see
-// ReadingGridModel); the vertical scroll bar runs over the whole log, one
-// step a row, and the wheel, the keys and the bar move the window. The
+// ReadingGridModel); the vertical scroll bar, always shown, runs over the
+// whole log, one step a row, and the wheel, the keys (Up, Down, Page Up,
+// Page Down, Home, End) and the bar move the window. The
 // current row is kept as a row of the log, so it stays on its reading as
 // the window moves and comes back when the row is scrolled into sight again.
 // When rows arrive while the last row is in sight, the newest becomes the
 // current row and the grid follows it; a grid scrolled back stays where the
-// user put it until it is brought back to the end.
+// user put it until it is brought back to the end. A grid made over a log
+// shows its end; after a reset (a clear, a file replacing the rows) it shows
+// the top, with no current row.
 class ReadingGridView : public QTableView {
     Q_OBJECT
 
