@@ -14,6 +14,8 @@
 #include "MeterStream.h"
 #include "WindowFixture.h"
 #include "app/Controls.h"
+#include "app/ReadingGridModel.h"
+#include "app/ReadingGridView.h"
 
 using varlo::Dialogs;
 using varlo::app::testing::AreaPoints;
@@ -82,18 +84,21 @@ class WindowFramesTest : public QObject {
         QCOMPARE(f.Get<varlo::app::CircleShape>("Shape1").brushColor(), QColor(0, 128, 0));
         QCOMPARE(f.Get<QLineEdit>("T1VALUE").palette().color(QPalette::Base), QColor(0, 128, 0));
 
-        // The grid: every row of the log, the newest current.
-        auto& grid = f.Get<QTableView>("DBGrid1");
-        const QAbstractItemModel& rows = *grid.model();
-        QCOMPARE(rows.rowCount(), 54);
-        QCOMPARE(Cell(rows, 0, 0), QStringLiteral("1"));
-        QCOMPARE(Cell(rows, 53, 0), QStringLiteral("54"));
-        QCOMPARE(Cell(rows, 53, 1), QStringLiteral("09:30:00"));
-        QCOMPARE(Cell(rows, 53, 2), QStringLiteral("DC"));
-        QCOMPARE(Cell(rows, 53, 3), QStringLiteral("12.345"));
-        QCOMPARE(Cell(rows, 53, 4), QStringLiteral("mA"));
-        QCOMPARE(Cell(rows, 53, 5), QStringLiteral("Pass"));
-        QCOMPARE(grid.currentIndex().row(), 53);
+        // The grid: over every row of the log, showing the newest, current.
+        auto& grid = f.Get<varlo::app::ReadingGridView>("DBGrid1");
+        const varlo::app::ReadingGridModel& rows = grid.Model();
+        QCOMPARE(rows.LogRowCount(), std::size_t{54});
+        const int newest = rows.RowOf(53);
+        QVERIFY(newest >= 0);
+        QCOMPARE(Cell(rows, newest, 0), QStringLiteral("54"));
+        QCOMPARE(Cell(rows, newest, 1), QStringLiteral("09:30:00"));
+        QCOMPARE(Cell(rows, newest, 2), QStringLiteral("DC"));
+        QCOMPARE(Cell(rows, newest, 3), QStringLiteral("12.345"));
+        QCOMPARE(Cell(rows, newest, 4), QStringLiteral("mA"));
+        QCOMPARE(Cell(rows, newest, 5), QStringLiteral("Pass"));
+        QCOMPARE(grid.CurrentLogRow(), std::optional<std::size_t>{53});
+        grid.SelectLogRow(0);
+        QCOMPARE(Cell(rows, rows.RowOf(0), 0), QStringLiteral("1"));
 
         // The chart: one point per recorded reading at X 0, 1, 2, ...; the
         // window of the first page shows X 1 to 100, the last point being
@@ -106,7 +111,7 @@ class WindowFramesTest : public QObject {
 
         Feed(session, kRejected);
         QCOMPARE(f.Get<QLineEdit>("T1VALUE").text(), QStringLiteral("12.345"));
-        QCOMPARE(rows.rowCount(), 54);
+        QCOMPARE(rows.LogRowCount(), std::size_t{54});
         QVERIFY(f.dialogs.asked.empty());
         QVERIFY(f.dialogs.informed.empty());
         QVERIFY(f.dialogs.errors.empty());

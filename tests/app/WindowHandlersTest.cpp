@@ -22,6 +22,8 @@
 #include "MeterStream.h"
 #include "WindowFixture.h"
 #include "app/Controls.h"
+#include "app/ReadingGridModel.h"
+#include "app/ReadingGridView.h"
 #include "chart/TrendChartModel.h"
 
 using varlo::Dialogs;
@@ -181,12 +183,14 @@ class WindowHandlersTest : public QObject {
         Click(f.Get("RecordNew"));
         QCOMPARE(f.dialogs.asked, std::vector<std::string>{"Do you want to delete this record?"});
         QCOMPARE(session.Log().RowCount(), std::size_t{150});
-        QCOMPARE(f.Get<QTableView>("DBGrid1").model()->rowCount(), 150);
+        QCOMPARE(f.Get<varlo::app::ReadingGridView>("DBGrid1").Model().LogRowCount(),
+                 std::size_t{150});
         QCOMPARE(f.Get<QToolButton>("Bt10").text(), QStringLiteral("2"));
         f.Get<QAction>("New1").trigger();
         QCOMPARE(f.dialogs.asked.size(), std::size_t{2});
         QCOMPARE(session.Log().RowCount(), std::size_t{0});
-        QCOMPARE(f.Get<QTableView>("DBGrid1").model()->rowCount(), 0);
+        QCOMPARE(f.Get<varlo::app::ReadingGridView>("DBGrid1").Model().LogRowCount(),
+                 std::size_t{0});
         QCOMPARE(f.Get<QToolButton>("Bt10").text(), QStringLiteral("1"));
         QCOMPARE(session.ChartModel().PointCount(0), 1);  // the placeholder of New, at X 0
         QVERIFY(AreaPoints(f.Get("Chtshow")).isEmpty());
