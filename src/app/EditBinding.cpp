@@ -85,12 +85,34 @@ QString FirstLine(const QString& text) {
 
 }  // namespace
 
+namespace {
+
+// A box edited directly: its own key filter and change check decide.
+class BoxTarget : public EditTarget {
+  public:
+    explicit BoxTarget(EditBox& box) : box_(box) {}
+    const EditBox& Box() const override { return box_; }
+    bool KeyPress(char32_t key) override { return box_.KeyPress(key); }
+    void SetText(std::string_view text) override { box_.SetText(text); }
+    void Select(std::size_t start, std::size_t length) override { box_.Select(start, length); }
+
+  private:
+    EditBox& box_;
+};
+
+}  // namespace
+
 EditBinding::EditBinding(QLineEdit& widget, EditBox& model, QObject* parent)
-    : QObject(parent), widget_(&widget), model_(model) {
+    : EditBinding(widget, std::make_unique<BoxTarget>(model), parent) {}
+
+EditBinding::EditBinding(QLineEdit& widget, std::unique_ptr<EditTarget> target, QObject* parent)
+    : QObject(parent), widget_(&widget), target_(std::move(target)) {
     widget.setAcceptDrops(false);
     widget.installEventFilter(this);
     Show();
 }
+
+EditBinding::~EditBinding() = default;
 
 namespace {
 
@@ -125,8 +147,8 @@ class ShowModelAfter {
 }  // namespace
 
 void EditBinding::Show() {
-    if (widget_ && widget_->text() != QString::fromStdString(model_.Text())) {
-        ShowModel(*widget_, model_);
+    if (widget_ && widget_->text() != QString::fromStdString(target_->Box().Text())) {
+        ShowModel(*widget_, target_->Box());
     }
 }
 
@@ -135,50 +157,53 @@ void EditBinding::TakeSelection() {
     if (widget_->hasSelectedText()) {
         const qsizetype start = widget_->selectionStart();
         const std::size_t from = CodePoints(text, start);
-        model_.Select(from, CodePoints(text, start + widget_->selectionLength()) - from);
+        target_->Select(from, CodePoints(text, start + widget_->selectionLength()) - from);
     } else {
-        model_.Select(CodePoints(text, widget_->cursorPosition()), 0);
+        target_->Select(CodePoints(text, widget_->cursorPosition()), 0);
     }
 }
 
 void EditBinding::Type(const QString& text) {
-    const ShowModelAfter show(*widget_, model_);
+    const ShowModelAfter show(*widget_, target_->Box());
     TakeSelection();
     for (const char32_t key : text.toUcs4()) {
-        model_.KeyPress(key);
+        target_->KeyPress(key);
     }
 }
 
 void EditBinding::DeleteForward() {
-    const ShowModelAfter show(*widget_, model_);
+    const EditBox& box = target_->Box();
+    const ShowModelAfter show(*widget_, box);
     TakeSelection();
-    if (model_.SelLength() == 0) {
-        if (model_.SelStart() >= model_.Length()) return;
-        model_.Select(model_.SelStart(), 1);
+    if (box.SelLength() == 0) {
+        if (box.SelStart() >= box.Length()) return;
+        target_->Select(box.SelStart(), 1);
     }
-    model_.KeyPress(EditBox::kBackspace);
+    target_->KeyPress(EditBox::kBackspace);
 }
 
 void EditBinding::Paste(const QString& pasted) {
-    const ShowModelAfter show(*widget_, model_);
+    const EditBox& box = target_->Box();
+    const ShowModelAfter show(*widget_, box);
     TakeSelection();
     const QString line = FirstLine(pasted);
-    QString text = QString::fromStdString(model_.Text());
-    const qsizetype from = Utf16Units(text, model_.SelStart());
-    const qsizetype to = Utf16Units(text, model_.SelStart() + model_.SelLength());
+    QString text = QString::fromStdString(box.Text());
+    const qsizetype from = Utf16Units(text, box.SelStart());
+    const qsizetype to = Utf16Units(text, box.SelStart() + box.SelLength());
     text.replace(from, to - from, line);
     const std::string typed = text.toStdString();
-    const std::size_t caret = model_.SelStart() + CodePoints(line, line.size());
-    model_.SetText(typed);
-    if (model_.Text() == typed) model_.Select(caret, 0);
+    const std::size_t caret = box.SelStart() + CodePoints(line, line.size());
+    target_->SetText(typed);
+    if (box.Text() == typed) target_->Select(caret, 0);
 }
 
 void EditBinding::Cut() {
     TakeSelection();
-    if (model_.SelLength() == 0) return;
-    QApplication::clipboard()->setText(QString::fromStdString(model_.SelectedText()));
-    const ShowModelAfter show(*widget_, model_);
-    model_.KeyPress(EditBox::kBackspace);
+    const EditBox& box = target_->Box();
+    if (box.SelLength() == 0) return;
+    QApplication::clipboard()->setText(QString::fromStdString(box.SelectedText()));
+    const ShowModelAfter show(*widget_, box);
+    target_->KeyPress(EditBox::kBackspace);
 }
 
 bool EditBinding::KeyPress(QKeyEvent& key) {

@@ -4,12 +4,26 @@
 #include <QObject>
 #include <QPointer>
 #include <functional>
+#include <memory>
+#include <string_view>
 
 #include "recording/EditBox.h"
 
 class QKeyEvent;
 
 namespace varlo::app {
+
+// The edit box a binding shows, and the three ways the binding changes it.
+// Whoever owns the box decides what a key or a new text sets off.
+class EditTarget {
+  public:
+    virtual ~EditTarget() = default;
+    virtual const EditBox& Box() const = 0;
+    // False when the key filter refuses the key.
+    virtual bool KeyPress(char32_t key) = 0;
+    virtual void SetText(std::string_view text) = 0;
+    virtual void Select(std::size_t start, std::size_t length) = 0;
+};
 
 // Binds one QLineEdit to the EditBox model of its text. The model owns the
 // text: typed characters go through the model's key filter (a refused key
@@ -19,7 +33,11 @@ namespace varlo::app {
 // its caret and selection are read, before each edit.
 class EditBinding : public QObject {
   public:
+    // Edits `model` directly.
     EditBinding(QLineEdit& widget, EditBox& model, QObject* parent = nullptr);
+    // Edits through `target`.
+    EditBinding(QLineEdit& widget, std::unique_ptr<EditTarget> target, QObject* parent = nullptr);
+    ~EditBinding() override;
 
     // Shows the model's text and selection; the caret stays where it is
     // when the text did not change.
@@ -29,7 +47,7 @@ class EditBinding : public QObject {
     void SetOnKeyUp(std::function<void()> onKeyUp) { onKeyUp_ = std::move(onKeyUp); }
 
     QLineEdit* Widget() const { return widget_; }
-    EditBox& Model() const { return model_; }
+    const EditBox& Model() const { return target_->Box(); }
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -44,7 +62,7 @@ class EditBinding : public QObject {
     void ContextMenu(const QPoint& globalPos);
 
     QPointer<QLineEdit> widget_;
-    EditBox& model_;
+    std::unique_ptr<EditTarget> target_;
     std::function<void()> onKeyUp_;
 };
 

@@ -5,33 +5,68 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QLabel>
+#include <QEvent>
 #include <QLayout>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <QToolButton>
+#include <functional>
 #include <stdexcept>
 #include <string>
 
+#include "app/ChartBitmap.h"
+#include "app/ChartView.h"
 #include "app/Controls.h"
+#include "app/FrameView.h"
+#include "app/LcdReplica.h"
+#include "app/ReadingGridView.h"
+#include "app/ReportPreview.h"
+#include "app/SessionEditTarget.h"
 #include "app/WindowBuilder.h"
 #include "app/WindowLayout.h"
+#include "app/WindowTimer.h"
 #include "common/Dialogs.h"
 #include "common/FileDialogs.h"
-#include "recording/RecordSITimeInput.h"
-#include "recording/TableFiles.h"
+#include "platform/AlarmTone.h"
 
 namespace varlo::app {
 
 namespace {
 
 constexpr char kQuitQuestion[] = "Are you sure that you want to quit this application?";
+constexpr char kGraphicSaved[] = "Graphic has been saved successfully at the following location: ";
 
 // The single-border frame around the client area: borders, caption, menu.
 constexpr int kFrameBorder = 3;
 constexpr int kCaptionHeight = 19;
 constexpr int kMenuHeight = 19;
+
+// The check boxes whose state the session reads, with their click handlers.
+struct CheckBoxHandler {
+    const char* name;
+    void (MeterSession::*click)(bool checked);
+    bool SessionControls::*state;
+};
+constexpr CheckBoxHandler kCheckBoxes[] = {
+    {"BtFill", &MeterSession::BtFillClick, &SessionControls::BtFill},
+    {"RepeatSet", &MeterSession::RepeatSetClick, &SessionControls::RepeatSet},
+    {"multirange", &MeterSession::multirangeClick, &SessionControls::multirange},
+    {"RecordSI", &MeterSession::RecordSIClick, &SessionControls::RecordSI},
+    {"SetMaxB", &MeterSession::SetMaxBClick, &SessionControls::SetMaxB},
+    {"SetMinB", &MeterSession::SetMinBClick, &SessionControls::SetMinB},
+    {"RecallCheck", &MeterSession::RecallCheckClick, &SessionControls::RecallCheck},
+};
+
+// The meter family the two hidden switches name, as the form sets them.
+MeterVariant FormVariant() {
+    auto checked = [](std::string_view name) {
+        const ControlRow* row = FindControlRow(name);
+        return row != nullptr && (row->flags & kChecked) != 0;
+    };
+    return {checked("IFKESTO"), checked("IFMIRELL")};
+}
 
 }  // namespace
 
@@ -42,12 +77,21 @@ TFCOMM::TFCOMM(const LocaleSource& locale, const LocalClock& clock, Dialogs& dia
       clock_(clock),
       dialogs_(dialogs),
       fileDialogs_(fileDialogs) {
-    BuildWindow();
     FormCreate();
+    BuildWindow();
+    BindEdits();
     ConnectHandlers();
+    session_->SetView(this);
+    ShowControls();
+    frameView_->ShowDisplay(*session_);
 }
 
-TFCOMM::~TFCOMM() = default;
+TFCOMM::~TFCOMM() {
+    session_->SetView(nullptr);
+    // The controls go first: the grid, the chart and the display read the
+    // session's models, and a control losing the focus may still call in.
+    delete takeCentralWidget();
+}
 
 QSize TFCOMM::OuterSize() {
     return {kClientWidth + 2 * kFrameBorder,
@@ -61,118 +105,137 @@ T& TFCOMM::Control(const char* name) const {
     return *widget;
 }
 
+void TFCOMM::FormCreate() {
+    // The session builds the run-time state in start-up order: chart page
+    // controller, locale values, recall time, range code and profile, the
+    // remembered unit, the empty log, record counters, series choice, meter
+    // variant and caption, the chart's Y limits and the bitness suffix.
+    session_ = std::make_unique<MeterSession>(locale_, clock_, dialogs_, FormVariant(),
+                                              std::make_unique<WindowTimer>(*this, "Timer2"));
+    alarm_ = std::make_unique<SoundServerBeep>([] { QApplication::beep(); });
+}
+
 void TFCOMM::BuildWindow() {
     setObjectName(QStringLiteral("FCOMM"));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
+    setWindowTitle(QString::fromStdString(session_->Caption()));
     setFont(WindowFont());
     auto* clientArea = new QWidget(this);
     clientArea->setObjectName(QStringLiteral("ClientArea"));
     clientArea->setFixedSize(kClientWidth, kClientHeight);
     setCentralWidget(clientArea);
     BuildMenus(*menuBar(), WindowMenus());
-    BuildControls(*clientArea, WindowControls());
+    const auto makeView = [this](const ControlRow& row, QWidget& parent) -> QWidget* {
+        switch (row.kind) {
+            case ControlKind::Lcd:
+                return new LcdReplica(&parent);
+            case ControlKind::Chart:
+                return new ChartView(session_->ChartModel(), &parent);
+            case ControlKind::Grid:
+                return new ReadingGridView(
+                    session_->Log(),
+                    [this](ReadingLogObserver* observer) { session_->SetLogObserver(observer); },
+                    &parent);
+            default:
+                return nullptr;
+        }
+    };
+    BuildControls(*clientArea, WindowControls(), makeView);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     SpaceCaptionAround(Control<CheckBox>("RecordSI"), Control<QWidget>("RecordSITime"));
     // The reading box only shows the reading.
     Control<QLineEdit>("T1VALUE").setReadOnly(true);
+    frameView_ = std::make_unique<FrameView>(*this);
 }
 
-void TFCOMM::FormCreate() {
-    // The meter family is the one the two hidden switches name.
-    const MeterVariant variant{Control<QCheckBox>("IFKESTO").isChecked(),
-                               Control<QCheckBox>("IFMIRELL").isChecked()};
-    // The session builds the run-time state in start-up order: chart page
-    // controller, locale values, recall time, range code and profile, the
-    // remembered unit, the empty log, record counters, series choice, meter
-    // variant and caption, the chart's Y limits and the bitness suffix.
-    session_ = std::make_unique<MeterSession>(locale_, clock_, dialogs_, variant);
-    session_->SetView(this);
-    SessionControls& controls = session_->controls;
-    Bind("T1HI", controls.T1HI);
-    Bind("T1LO", controls.T1LO);
-    Bind("Setmax", controls.Setmax);
-    Bind("SetMin", controls.SetMin);
-    Bind("RecordSITime", controls.RecordSITime);
-    Bind("TimeH", controls.TimeH);
-    Bind("TimeM", controls.TimeM);
-    Bind("TimeS", controls.TimeS);
-    Bind("TimeInt", controls.TimeInt);
-    maxrecord_.SetKeyFilter(RecordSITimeKeyPress);
-    Bind("Maxrecord", maxrecord_);
-    ShowSessionState();
+EditBinding& TFCOMM::Bind(const char* name, SessionEdit edit) {
+    auto* binding = new EditBinding(Control<QLineEdit>(name),
+                                    std::make_unique<SessionEditTarget>(*session_, edit), this);
+    editBindings_.push_back(binding);
+    return *binding;
 }
 
-void TFCOMM::Bind(const char* name, EditBox& model) {
-    editBindings_.push_back(new EditBinding(Control<QLineEdit>(name), model, this));
-}
-
-void TFCOMM::ShowSessionState() {
-    setWindowTitle(QString::fromStdString(session_->Caption()));
-    for (EditBinding* binding : editBindings_) binding->Show();
-    Control<QLineEdit>("T1VALUE").setText(QString::fromStdString(session_->T1VALUEText));
-    Control<QLabel>("MaxText").setText(QString::fromStdString(session_->MaxTextCaption));
-    Control<QLabel>("MinText").setText(QString::fromStdString(session_->MinTextCaption));
-    ShowPageNo();
-    ShowRecordLimit();
+void TFCOMM::BindEdits() {
+    // The edits' key filters and change checks (T1HIKeyPress, T1HIChange,
+    // SetmaxKeyPress, SetmaxExit and SetMinExit on a text change,
+    // RecordSITimeKeyPress, RecordSITimeChange, MaxrecordChange) are the
+    // session's; the bindings route every key and text into it.
+    t1hi_ = &Bind("T1HI", SessionEdit::T1HI);
+    t1lo_ = &Bind("T1LO", SessionEdit::T1LO);
+    Bind("Setmax", SessionEdit::Setmax);
+    Bind("SetMin", SessionEdit::SetMin);
+    Bind("RecordSITime", SessionEdit::RecordSITime);
+    Bind("Maxrecord", SessionEdit::Maxrecord);
+    for (const auto& [name, edit] :
+         {std::pair{"TimeH", SessionEdit::TimeH}, std::pair{"TimeM", SessionEdit::TimeM},
+          std::pair{"TimeS", SessionEdit::TimeS}}) {
+        Bind(name, edit).SetOnKeyUp([this] { TimeHKeyUp(); });
+    }
+    Bind("TimeInt", SessionEdit::TimeInt);
 }
 
 void TFCOMM::ConnectHandlers() {
-    auto onClick = [this](const char* name, void (TFCOMM::*handler)()) {
-        connect(&Control<QAbstractButton>(name), &QAbstractButton::clicked, this, handler);
+    // A session action as a slot.
+    auto run = [this](auto action) { return [this, action] { std::invoke(action, *session_); }; };
+    auto onClick = [this](const char* name, auto slot) {
+        connect(&Control<QAbstractButton>(name), &QAbstractButton::clicked, this, slot);
     };
-    auto onPanelClick = [this](const char* name, void (TFCOMM::*handler)()) {
-        connect(&Control<ClickPanel>(name), &ClickPanel::clicked, this, handler);
-    };
-    auto onPictureClick = [this](const char* name, void (TFCOMM::*handler)()) {
-        connect(&Control<PictureBox>(name), &PictureBox::clicked, this, handler);
-    };
-    auto onMenu = [this](const char* name, void (TFCOMM::*handler)()) {
-        connect(&Control<QAction>(name), &QAction::triggered, this, handler);
+    auto onMenu = [this](const char* name, auto slot) {
+        connect(&Control<QAction>(name), &QAction::triggered, this, slot);
     };
 
     // Start-up and the window's life.
-    onClick("BitBtn1", &TFCOMM::BitBtn1Click);
-    onPanelClick("BtExit", &TFCOMM::BtExit1Click);
+    onClick("BitBtn1", [this] { BitBtn1Click(); });
+    connect(&Control<ClickPanel>("BtExit"), &ClickPanel::clicked, this, &TFCOMM::BtExit1Click);
 
     // Menu "Record" and the record row.
-    onMenu("New1", &TFCOMM::RecordNewClick);
-    onClick("RecordNew", &TFCOMM::RecordNewClick);
-    onMenu("Save1", &TFCOMM::saveasClick);
-    onClick("saveas", &TFCOMM::saveasClick);
-    onClick("OpenDataFiles", &TFCOMM::SpeedButton2Click);
-    onMenu("N10001", &TFCOMM::N10001Click);
-    onMenu("N50001", &TFCOMM::N50001Click);
-    onMenu("N100001", &TFCOMM::N100001Click);
-    onMenu("N500001", &TFCOMM::N500001Click);
-    onMenu("N1000001", &TFCOMM::N1000001Click);
-    onMenu("limitess", &TFCOMM::limitessClick);
+    onMenu("New1", run(&MeterSession::RecordNewClick));
+    onClick("RecordNew", run(&MeterSession::RecordNewClick));
+    onMenu("Save1", [this] { saveasClick(); });
+    onClick("saveas", [this] { saveasClick(); });
+    onClick("OpenDataFiles", [this] { SpeedButton2Click(); });
+    onClick("BtPrint", [this] { BtPrintClick(); });
+    for (const RecordLimitChoice& choice : kRecordLimitChoices) {
+        onMenu(std::string(choice.name).c_str(),
+               [this, item = choice.item] { session_->RecordLimitClick(item); });
+    }
     trecord_ = new QTimer(this);
     trecord_->setObjectName(QStringLiteral("Trecord"));
-    connect(trecord_, &QTimer::timeout, this, &TFCOMM::TrecordTimer);
+    connect(trecord_, &QTimer::timeout, this, run(&MeterSession::TrecordTimer));
     trecord_->start(1000);
 
-    // Chart tool bar and menu "Graphic".
-    onClick("BtFirst", &TFCOMM::BtFirstClick);
-    onMenu("First", &TFCOMM::BtFirstClick);
-    onClick("BTPrevious", &TFCOMM::BTPreviousClick);
-    onMenu("Previous", &TFCOMM::BTPreviousClick);
-    onClick("BtNext", &TFCOMM::BtNextClick);
-    onMenu("Next", &TFCOMM::BtNextClick);
-    onClick("BTlast", &TFCOMM::BTlastClick);
-    onMenu("Last", &TFCOMM::BTlastClick);
-    onClick("BtNew", &TFCOMM::BtNewClick);
-    onMenu("New", &TFCOMM::BtNewClick);
-    connect(&Control<QComboBox>("ComboBox1"), &QComboBox::currentIndexChanged, this,
-            &TFCOMM::ComboBox1Change);
-    onPictureClick("TbFd", &TFCOMM::TbFdClick);
-    onPictureClick("TbSx", &TFCOMM::TbFdClick);
+    // The check boxes; "Fill", "Repeat" and "Continue Record" share
+    // btFillClick, which the session runs after taking the box's state.
+    for (const CheckBoxHandler& box : kCheckBoxes) {
+        connect(
+            &Control<QCheckBox>(box.name), &QCheckBox::clicked, this,
+            [this, click = box.click](bool checked) { std::invoke(click, *session_, checked); });
+    }
+    // Focus leaving the recall controls loads the recall clock.
+    for (const char* name : {"RecallCheck", "TimeH", "TimeM", "TimeS"}) {
+        Control<QWidget>(name).installEventFilter(this);
+    }
 
-    // The edits' key filters and change checks (T1HIKeyPress, T1HIChange,
-    // SetmaxKeyPress, SetmaxExit and SetMinExit on a text change,
-    // RecordSITimeKeyPress, RecordSITimeChange) are their models' own; the
-    // edit bindings made in FormCreate route every key into them.
+    // Chart tool bar and menu "Graphic".
+    onClick("BtFirst", run(&MeterSession::BtFirstClick));
+    onMenu("First", run(&MeterSession::BtFirstClick));
+    onClick("BTPrevious", run(&MeterSession::BTPreviousClick));
+    onMenu("Previous", run(&MeterSession::BTPreviousClick));
+    onClick("BtNext", run(&MeterSession::BtNextClick));
+    onMenu("Next", run(&MeterSession::BtNextClick));
+    onClick("BTlast", run(&MeterSession::BTlastClick));
+    onMenu("Last", run(&MeterSession::BTlastClick));
+    onClick("BtNew", run(&MeterSession::BtNewClick));
+    onMenu("New", run(&MeterSession::BtNewClick));
+    onMenu("Fill", run(&MeterSession::FillClick));
+    onClick("BtSave", [this] { BtSaveClick(); });
+    onMenu("Save", [this] { BtSaveClick(); });
+    connect(&Control<QComboBox>("ComboBox1"), &QComboBox::currentIndexChanged, this,
+            [this](int index) { session_->ComboBox1Change(index); });
+    connect(&Control<PictureBox>("TbFd"), &PictureBox::clicked, this, &TFCOMM::TbFdClick);
+    connect(&Control<PictureBox>("TbSx"), &PictureBox::clicked, this, &TFCOMM::TbFdClick);
 }
 
 // --- Start-up and the window's life -----------------------------------------
@@ -197,6 +260,16 @@ void TFCOMM::showEvent(QShowEvent* event) {
     }
 }
 
+void TFCOMM::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::LocaleChange) session_->LocaleChanged();
+}
+
+bool TFCOMM::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusOut) RecallCheckExit();
+    return QMainWindow::eventFilter(watched, event);
+}
+
 void TFCOMM::CentreOnScreen() {
     const QScreen* screen = this->screen();
     if (screen == nullptr) return;
@@ -215,95 +288,25 @@ void TFCOMM::BtExit1Click() {
 
 // --- Menu "Record" and the record row -----------------------------------------
 
-void TFCOMM::RecordNewClick() {
-    session_->recorder.RecordNewClick();
-}
-
 void TFCOMM::saveasClick() {
-    if (const auto name = fileDialogs_.Execute(SaveDialog2())) {
-        varlo::saveasClick(session_->log, *name, dialogs_);
-    }
+    if (const auto name = fileDialogs_.Execute(SaveDialog2())) session_->saveasClick(*name);
 }
 
 void TFCOMM::SpeedButton2Click() {
-    if (const auto name = fileDialogs_.Execute(OpenDialog1())) {
-        varlo::SpeedButton2Click(session_->log, *name, dialogs_);
-    }
+    if (const auto name = fileDialogs_.Execute(OpenDialog1())) session_->SpeedButton2Click(*name);
 }
 
-void TFCOMM::N10001Click() {
-    session_->recorder.N10001Click();
-    ShowRecordLimit();
+void TFCOMM::BtPrintClick() {
+    ShowReportPreview(session_->Log(), this, dialogs_);
 }
 
-void TFCOMM::N50001Click() {
-    session_->recorder.N50001Click();
-    ShowRecordLimit();
-}
+// --- Chart tool bar -------------------------------------------------------------
 
-void TFCOMM::N100001Click() {
-    session_->recorder.N100001Click();
-    ShowRecordLimit();
-}
-
-void TFCOMM::N500001Click() {
-    session_->recorder.N500001Click();
-    ShowRecordLimit();
-}
-
-void TFCOMM::N1000001Click() {
-    session_->recorder.N1000001Click();
-    ShowRecordLimit();
-}
-
-void TFCOMM::limitessClick() {
-    session_->recorder.limitessClick();
-    ShowRecordLimit();
-}
-
-void TFCOMM::ShowRecordLimit() {
-    for (const RecordLimitChoice& choice : kRecordLimitChoices) {
-        Control<QAction>(std::string(choice.name).c_str())
-            .setChecked(session_->recorder.IsChecked(choice.item));
-    }
-}
-
-void TFCOMM::TrecordTimer() {
-    session_->TrecordTimer();
-}
-
-// --- Chart tool bar and menu "Graphic" ----------------------------------------
-
-void TFCOMM::BtFirstClick() {
-    session_->chart.FirstPage();
-    ShowPageNo();
-}
-
-void TFCOMM::BTPreviousClick() {
-    session_->chart.PriorPage();
-    ShowPageNo();
-}
-
-void TFCOMM::BtNextClick() {
-    session_->chart.NextPage();
-    ShowPageNo();
-}
-
-void TFCOMM::BTlastClick() {
-    session_->chart.LastPage();
-    ShowPageNo();
-}
-
-void TFCOMM::ShowPageNo() {
-    Control<QToolButton>("Bt10").setText(QString::number(session_->chart.GetPageNo()));
-}
-
-void TFCOMM::BtNewClick() {
-    session_->BtNewClick();
-}
-
-void TFCOMM::ComboBox1Change() {
-    session_->ShowSeries(Control<QComboBox>("ComboBox1").currentIndex());
+void TFCOMM::BtSaveClick() {
+    const auto chosen = fileDialogs_.Execute(SavePictureDialog1());
+    if (!chosen) return;
+    const std::string written = SaveChartBitmap(Control<QWidget>("Chtshow"), *chosen);
+    dialogs_.Inform(kGraphicSaved + written);
 }
 
 void TFCOMM::TbFdClick() {
@@ -326,14 +329,60 @@ void TFCOMM::TbFdClick() {
     toolBar.raise();
 }
 
+// --- The recall clock's edits -----------------------------------------------------
+
+void TFCOMM::TimeHKeyUp() {
+    session_->TimeHKeyUp();
+}
+
+void TFCOMM::RecallCheckExit() {
+    session_->RecallCheckExit();
+}
+
 // --- What the session tells the window ------------------------------------------
 
+void TFCOMM::FrameDecoded() {
+    frameView_->Show(*session_);
+    // The frame may have brought a limit text to the locale's separator.
+    t1hi_->Show();
+    t1lo_->Show();
+}
+
+void TFCOMM::ControlsChanged() {
+    ShowControls();
+}
+
+void TFCOMM::ShowControls() {
+    const SessionControls& controls = session_->Controls();
+    for (const CheckBoxHandler& box : kCheckBoxes) {
+        Control<QCheckBox>(box.name).setChecked(controls.*box.state);
+    }
+    Control<QAction>("Fill").setChecked(controls.Fill);
+    for (const RecordLimitChoice& choice : kRecordLimitChoices) {
+        Control<QAction>(std::string(choice.name).c_str())
+            .setChecked(session_->CheckedRecordLimit() == choice.item);
+    }
+    auto& chooser = Control<QComboBox>("ComboBox1");
+    const QSignalBlocker block(chooser);
+    chooser.setCurrentIndex(controls.ComboBox1ItemIndex);
+    for (EditBinding* binding : editBindings_) binding->Show();
+    frameView_->ShowRecordLimit(*session_);
+}
+
 void TFCOMM::Beep() {
-    QApplication::beep();
+    alarm_->Beep();
 }
 
 void TFCOMM::PageNoChanged() {
-    Control<QToolButton>("Bt10").setText(QString::fromStdString(session_->Bt10Caption));
+    frameView_->ShowPageNo(*session_);
+}
+
+void TFCOMM::ChartRenewed() {
+    frameView_->ShowChart();
+}
+
+void TFCOMM::SeriesShown(int /*index*/) {
+    frameView_->ShowChart();
 }
 
 }  // namespace varlo::app

@@ -13,6 +13,7 @@
 class QLineEdit;
 
 namespace varlo {
+class AlarmBeep;
 class Dialogs;
 class FileDialogs;
 class LocaleSource;
@@ -23,10 +24,12 @@ class TJvHidDeviceController;
 
 namespace varlo::app {
 
+class FrameView;
+
 // The main window FCOMM. It shows the layout of WindowLayout, owns the
 // meter session, and turns every user action into one call of the layer
-// that handles it. The handlers keep the names under which the window's
-// controls know them.
+// that handles it; what the session tells it after the fact, it shows. The
+// handlers keep the names under which the window's controls know them.
 class TFCOMM : public QMainWindow, private SessionView {
     Q_OBJECT
   public:
@@ -35,6 +38,7 @@ class TFCOMM : public QMainWindow, private SessionView {
     ~TFCOMM() override;
 
     MeterSession& Session() { return *session_; }
+    const MeterSession& Session() const { return *session_; }
 
     // The window's outer size as the layout reckons it: the client area
     // inside a single-border frame with caption and menu bar (3-pixel
@@ -49,42 +53,20 @@ class TFCOMM : public QMainWindow, private SessionView {
     void BitBtn1Click();  // "Quit", after a question
     void BtExit1Click();  // "Exit", without one
 
-    // Menu "Record" and the record row.
-    void RecordNewClick();
+    // Menu "Record" and the record row: the dialogs' side of the files.
     void saveasClick();
     void SpeedButton2Click();
-    void N10001Click();
-    void N50001Click();
-    void N100001Click();
-    void N500001Click();
-    void N1000001Click();
-    void limitessClick();
-    void TrecordTimer();
-
-    // Chart tool bar and menu "Graphic".
-    void BtFirstClick();
-    void BTPreviousClick();
-    void BtNextClick();
-    void BTlastClick();
-    void BtNewClick();
-    void ComboBox1Change();
-    void TbFdClick();
-
-    // Handlers whose work lies in layers still being given their entry
-    // points (the session's check boxes and page-size delay, the chart
-    // picture and the report, the connection control). They are connected
-    // once those exist; until then no control runs them.
-    void btFillClick();
-    void FillClick();
-    void MaxrecordChange();
-    void Timer2Timer();
-    void BtSaveClick();
     void BtPrintClick();
-    void SetmaxExit();
-    void SetMinExit();
-    void RecallCheckClick();
-    void RecallCheckExit();
+
+    // Chart tool bar.
+    void TbFdClick();
+    void BtSaveClick();
+
+    // The recall clock's edits.
     void TimeHKeyUp();
+    void RecallCheckExit();
+
+    // The connection's handlers, wired with the connection class.
     void COM11Click();
     void COM21Click();
     void COM31Click();
@@ -107,6 +89,8 @@ class TFCOMM : public QMainWindow, private SessionView {
   protected:
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     // The widget of a control by name; a name missing from the layout is a
@@ -115,25 +99,30 @@ class TFCOMM : public QMainWindow, private SessionView {
     T& Control(const char* name) const;
 
     void BuildWindow();
+    void BindEdits();
     void ConnectHandlers();
-    void Bind(const char* name, EditBox& model);
-    void ShowSessionState();
-    void ShowPageNo();
-    void ShowRecordLimit();
+    EditBinding& Bind(const char* name, SessionEdit edit);
+    void ShowControls();
     void CentreOnScreen();
 
     // What the session tells the window.
+    void FrameDecoded() override;
+    void ControlsChanged() override;
     void Beep() override;
     void PageNoChanged() override;
+    void ChartRenewed() override;
+    void SeriesShown(int index) override;
 
     const LocaleSource& locale_;
     const LocalClock& clock_;
     Dialogs& dialogs_;
     FileDialogs& fileDialogs_;
     std::unique_ptr<MeterSession> session_;
+    std::unique_ptr<AlarmBeep> alarm_;
+    std::unique_ptr<FrameView> frameView_;
     std::vector<EditBinding*> editBindings_;
-    // The local edit model of the page size, until the session owns it.
-    EditBox maxrecord_{"100"};
+    EditBinding* t1hi_ = nullptr;
+    EditBinding* t1lo_ = nullptr;
     QTimer* trecord_ = nullptr;
     QRect chartBounds_;  // the chart's bounds before it was enlarged
     bool shown_ = false;

@@ -151,6 +151,12 @@ void ApplyLook(QWidget& widget, Look look) {
         case Look::SilverEdit:
             Colour(widget, QPalette::Base, kSilver);
             break;
+        case Look::LimitMark:
+            widget.setAutoFillBackground(true);
+            Colour(widget, QPalette::Window, Qt::red);
+            Colour(widget, QPalette::WindowText, Qt::white);
+            if (auto* label = qobject_cast<QLabel*>(&widget)) label->setAlignment(Qt::AlignCenter);
+            break;
     }
 }
 

@@ -93,6 +93,9 @@ constexpr std::array kControls = std::to_array<ControlRow>({
     {.name = "RecordSI", .kind = CheckBox, .bounds = {55, 210, 143, 17},
      .text = "Sampling Interval           'S"},
     {.name = "RecordSITime", .kind = Edit, .bounds = {157, 210, 27, 20}, .text = "10"},
+    // Shown while the record limit stops recording; its hint says why.
+    {.name = "LimitMark", .kind = Label, .bounds = {200, 211, 44, 18}, .text = "Log full",
+     .flags = kHidden, .look = Look::LimitMark},
     {.name = "RecordNew", .kind = SpeedButton, .bounds = {246, 210, 22, 22}, .hint = "Close Data",
      .picture = Picture::NewRecord},
     {.name = "OpenDataFiles", .kind = SpeedButton, .bounds = {268, 210, 22, 22},

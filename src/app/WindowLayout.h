@@ -39,6 +39,7 @@ enum class Look {
     YellowCircle,  // tooltip yellow
     PageNumber,    // blue text
     SilverEdit,
+    LimitMark,  // white bold on red, centred
 };
 
 // Control states at start, combined with |.

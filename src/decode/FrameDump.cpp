@@ -8,16 +8,35 @@ namespace varlo {
 const char* const kDumpHeader =
     "frame\tvalue\tfunction\tunit\tmode\tcounts\tscaled\tpoint\tlit\tdigits\tbar";
 
-std::string FormatFixed(double value) {
+namespace {
+
+// The shortest fixed-notation text of `value`, "-0" written as "0"; false
+// when it does not fit.
+bool AppendFixed(double value, std::string& out) {
     if (value == 0.0) {
         value = 0.0;  // no "-0"
     }
     char buffer[400];
     auto [ptr, ec] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
     if (ec != std::errc()) {
-        return "nan";
+        return false;
     }
-    return std::string(buffer, ptr);
+    out.append(buffer, ptr);
+    return true;
+}
+
+template <typename Integer>
+void AppendInteger(Integer value, std::string& out) {
+    char buffer[24];
+    auto [ptr, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
+    out.append(buffer, ec == std::errc() ? ptr : buffer);
+}
+
+}  // namespace
+
+std::string FormatFixed(double value) {
+    std::string text;
+    return AppendFixed(value, text) ? text : "nan";
 }
 
 std::string FormatCounts(double counts) {
@@ -25,10 +44,15 @@ std::string FormatCounts(double counts) {
 }
 
 std::string FormatDumpLine(const MeterDecoder& decoder) {
-    const MeterReading& reading = decoder.Reading();
-    const LcdPanel& panel = decoder.Panel();
     std::string line;
     line.reserve(160);
+    AppendDumpLine(decoder, line);
+    return line;
+}
+
+void AppendDumpLine(const MeterDecoder& decoder, std::string& line) {
+    const MeterReading& reading = decoder.Reading();
+    const LcdPanel& panel = decoder.Panel();
     line += decoder.FrameText();
     line += '\t';
     line += reading.ValueText;
@@ -39,11 +63,13 @@ std::string FormatDumpLine(const MeterDecoder& decoder) {
     line += '\t';
     line += reading.RangeModeText;
     line += '\t';
-    line += FormatCounts(reading.Counts);
+    AppendInteger(std::llround(reading.Counts), line);
     line += '\t';
-    line += FormatFixed(reading.ScaledValue);
+    if (!AppendFixed(reading.ScaledValue, line)) {
+        line += "nan";
+    }
     line += '\t';
-    line += std::to_string(reading.DecimalPointIndex);
+    AppendInteger(reading.DecimalPointIndex, line);
     line += '\t';
     bool first = true;
     for (std::size_t i = 0; i < kLcdFlagCount; ++i) {
@@ -65,12 +91,13 @@ std::string FormatDumpLine(const MeterDecoder& decoder) {
         if (digit.Visible) {
             line += digit.Caption;
         } else {
-            line += '(' + digit.Caption + ')';
+            line += '(';
+            line += digit.Caption;
+            line += ')';
         }
     }
     line += '\t';
-    line += std::to_string(panel.BarPosition());
-    return line;
+    AppendInteger(panel.BarPosition(), line);
 }
 
 }  // namespace varlo

@@ -10,6 +10,9 @@ namespace varlo {
 // display replica after a frame, tab-separated, no line end.
 extern const char* const kDumpHeader;
 std::string FormatDumpLine(const MeterDecoder& decoder);
+// Appends the same line to `line`, so that a caller printing every frame
+// reuses one buffer.
+void AppendDumpLine(const MeterDecoder& decoder, std::string& line);
 
 // Shortest fixed-notation text that reads back as the same double; never "-0".
 std::string FormatFixed(double value);

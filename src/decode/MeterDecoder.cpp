@@ -47,7 +47,15 @@ long long ParseDecimal(std::string_view text) {
 }  // namespace
 
 MeterDecoder::MeterDecoder(TraceSinks& traces, const LocaleSource& locale)
-    : traces_(traces), locale_(locale) {}
+    : traces_(traces), locale_(locale) {
+    RefreshLocale();
+}
+
+void MeterDecoder::RefreshLocale() {
+    LocaleValues values = ReadLocaleValues(locale_);
+    decimalSep_ = std::move(values.DecimalSep);
+    localeFormat_ = std::move(values.Format);
+}
 
 int MeterDecoder::Nibble(int position) const {
     // A position past the end of the frame repeats the one before it.
@@ -96,10 +104,8 @@ bool MeterDecoder::LcdDisplayKESTO(std::string_view frameText) {
     ++decoded_;
     frameText_.assign(frameText);
 
-    // 1. Locale values, then the limit texts in the locale's separator.
-    LocaleValues locale = ReadLocaleValues(locale_);
-    decimalSep_ = std::move(locale.DecimalSep);
-    localeFormat_ = std::move(locale.Format);
+    // 1. The limit texts in the locale's separator. The locale values were
+    // read when the locale last changed (RefreshLocale), not per frame.
     followUp_->NormaliseLimitTexts(*this);
 
     // 2. Link indicator.
@@ -108,7 +114,7 @@ bool MeterDecoder::LcdDisplayKESTO(std::string_view frameText) {
     link_.LinkIdleTicks = 0;
 
     // 3. Frame bits, traced position by position.
-    frameBits_ = BuildFrameBits(frameText_);
+    BuildFrameBits(frameText_, frameBits_);
     traces_.Memo2.AddRepeated(frameText_, 12);
     traces_.Memo1.AddFrameBitsProgression(frameText_);
 

@@ -63,6 +63,7 @@ struct LinkIndicator {
 // Decodes one display frame into the display replica and the reading.
 class MeterDecoder {
   public:
+    // Reads the locale's decimal separator and format settings once.
     MeterDecoder(TraceSinks& traces, const LocaleSource& locale);
 
     void SetFollowUp(ReadingFollowUp* followUp) { followUp_ = followUp ? followUp : &noFollowUp_; }
@@ -76,6 +77,11 @@ class MeterDecoder {
     // whose range or digits would not convert is rejected whole; nothing
     // of it is shown. Returns false for a rejected frame.
     bool LcdDisplayKESTO(std::string_view frameText);
+
+    // Reads the locale values afresh. A running process sees its locale
+    // change only through the locale-change event, which calls this; frames
+    // use the values read last.
+    void RefreshLocale();
 
     // Why a frame is rejected, or empty when it is decodable.
     static std::string RejectionReason(std::string_view frameText);

@@ -6,8 +6,18 @@ namespace varlo {
 
 std::string BuildFrameBits(std::string_view frameText, int lastPosition) {
     std::string bits;
-    bits.reserve(48);
+    BuildFrameBits(frameText, bits, lastPosition);
+    return bits;
+}
+
+void BuildFrameBits(std::string_view frameText, std::string& bits, int lastPosition) {
+    static constexpr char kNibbleBits[16][5] = {"0000", "0001", "0010", "0011", "0100", "0101",
+                                                "0110", "0111", "1000", "1001", "1010", "1011",
+                                                "1100", "1101", "1110", "1111"};
+    const int positions = lastPosition >= 2 ? lastPosition - 1 : 0;
+    bits.resize(static_cast<std::size_t>(positions) * 4);
     int value = 0;
+    char* out = bits.data();
     for (int pos = 2; pos <= lastPosition; ++pos) {
         if (static_cast<std::size_t>(pos) <= frameText.size()) {
             value = NibbleValue(frameText[pos - 1]);
@@ -15,11 +25,10 @@ std::string BuildFrameBits(std::string_view frameText, int lastPosition) {
                 value = 0;
             }
         }
-        for (int bit = 3; bit >= 0; --bit) {
-            bits.push_back(((value >> bit) & 1) ? '1' : '0');
+        for (int i = 0; i < 4; ++i) {
+            *out++ = kNibbleBits[value][i];
         }
     }
-    return bits;
 }
 
 void LineSink::Push(Entry entry) {

@@ -73,5 +73,7 @@ struct TraceSinks {
 // The 48 bits of frame positions 2..13, four per position, most significant
 // first. A position past the end of the frame repeats the one before it.
 std::string BuildFrameBits(std::string_view frameText, int lastPosition = 13);
+// The same into `bits`, whose storage is reused from frame to frame.
+void BuildFrameBits(std::string_view frameText, std::string& bits, int lastPosition = 13);
 
 }  // namespace varlo

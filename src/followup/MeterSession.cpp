@@ -2,7 +2,6 @@
 
 #include <string_view>
 
-#include "chart/ChartActions.h"
 #include "common/VarloError.h"
 #include "platform/SystemInfo.h"
 #include "recording/NumberText.h"
@@ -15,81 +14,96 @@ constexpr int kStartPageSize = 100;
 }  // namespace
 
 MeterSession::MeterSession(const LocaleSource& localeSource, const LocalClock& clock,
-                           Dialogs& dialogs, MeterVariant meterVariant)
-    : locale(localeSource),
-      decoder(traces, localeSource),
-      assembler(traces, decoder),
-      chart(chartModel, kStartPageSize),
-      recall(clock, dialogs),
-      alarms(range.FullScale),
-      recorder(log, *this, *this, dialogs, clock, localeSource, &recall) {
-    decoder.SetFollowUp(this);
-    decoder.SetChartYRange(this);
+                           Dialogs& dialogs, MeterVariant meterVariant,
+                           std::unique_ptr<Timer> timer2)
+    : locale_(localeSource),
+      dialogs_(dialogs),
+      variant_(ApplyMeterVariant(meterVariant)),
+      decoder_(traces_, localeSource),
+      assembler_(traces_, decoder_),
+      chart_(chartModel_, kStartPageSize),
+      recall_(clock, dialogs),
+      alarms_(range_.FullScale),
+      recorder_(log_, *this, *this, dialogs, clock, localeSource, &recall_),
+      timer2_(timer2 ? std::move(timer2) : std::make_unique<ManualTimer>()) {
+    decoder_.SetFollowUp(this);
+    decoder_.SetChartYRange(this);
+    decoder_.SetOnDecoded([this] { view_->FrameDecoded(); });
+    // A frame abandoned by a failure has still changed the display.
+    assembler_.SetErrorReport([this](const std::string& text) {
+        dialogs_.ShowError(text);
+        view_->FrameDecoded();
+    });
+    timer2_->setTimeout([this] { RunTimer2(); });
     WireControls();
-
-    // Start-up, in the window's order: the locale values are read by the
-    // decoder with every frame; the recall time is the clock's now; the
-    // range code "22" values, the remembered unit "113" and the empty log
-    // are the members' start values.
-    // Series choice: item 0, then the Fill option.
-    ShowSeries(0);
-    ShowFillSeries();
-    // Meter variant: the serial handler and the caption base.
-    variant_ = ApplyMeterVariant(meterVariant);
-    caption_ = variant_.CaptionBase;
-    // Range profile: a text that differs from the edit's runs its change
-    // handler, which re-reads the alarm limit.
-    RangeState profile = range;
-    ApplyRangeProfile(kRangeCodeInForce, profile);
-    range = profile;
-    decoder.SetFullScale(range.FullScale);
-    decoder.SetBarFull(range.BarFull);
-    alarms.AlarmHigh = range.AlarmHigh;
-    alarms.AlarmLow = range.AlarmLow;
-    RunMax = range.RunMax;
-    RunMin = range.RunMin;
-    if (controls.Setmax.Text() != range.SetmaxText) {
-        controls.Setmax.SetText(range.SetmaxText);
-    }
-    if (controls.SetMin.Text() != range.SetMinText) {
-        controls.SetMin.SetText(range.SetMinText);
-    }
-    MinTextCaption = range.MinTextCaption;
-    MaxTextCaption = range.MaxTextCaption;
-    decoder.Panel().SetBarMax(range.BarMax);
-    // The chart's Y axis spans the full scale.
-    chart.SetYMax(static_cast<double>(range.FullScale));
-    chart.SetYMin(-static_cast<double>(range.FullScale));
-    caption_ += Is64BitX86System() ? "(x64)" : "(x86)";
+    StartUp();
 }
 
 void MeterSession::WireControls() {
-    auto judgeFilter = [this](char32_t key) {
-        return T1HIKeyPress(key, locale.DecimalSeparator());
-    };
-    auto judgeCheck = [this](EditBox& edit) { T1HIChange(edit, locale.Format()); };
-    for (EditBox* edit : {&controls.T1HI, &controls.T1LO}) {
+    // The judge limits' key filter takes the separator read with the locale.
+    auto judgeFilter = [this](char32_t key) { return T1HIKeyPress(key, decoder_.DecimalSep()); };
+    auto judgeCheck = [this](EditBox& edit) { T1HIChange(edit, decoder_.Format()); };
+    for (EditBox* edit : {&controls_.T1HI, &controls_.T1LO}) {
         edit->SetKeyFilter(judgeFilter);
         edit->SetOnChange(judgeCheck);
     }
-    controls.Setmax.SetKeyFilter(SetmaxKeyPress);
-    controls.SetMin.SetKeyFilter(SetmaxKeyPress);
-    controls.Setmax.SetOnChange([this](EditBox& edit) { alarms.SetmaxExit(edit.Text()); });
-    controls.SetMin.SetOnChange([this](EditBox& edit) { alarms.SetMinExit(edit.Text()); });
-    for (EditBox* edit : {&controls.RecordSITime, &controls.TimeH, &controls.TimeM, &controls.TimeS,
-                          &controls.TimeInt}) {
+    controls_.Setmax.SetKeyFilter(SetmaxKeyPress);
+    controls_.SetMin.SetKeyFilter(SetmaxKeyPress);
+    controls_.Setmax.SetOnChange([this](EditBox&) { SetmaxExit(); });
+    controls_.SetMin.SetOnChange([this](EditBox&) { SetMinExit(); });
+    for (EditBox* edit : {&controls_.RecordSITime, &controls_.TimeH, &controls_.TimeM,
+                          &controls_.TimeS, &controls_.TimeInt}) {
         edit->SetKeyFilter(RecordSITimeKeyPress);
         edit->SetOnChange(RecordSITimeChange);
     }
+    controls_.Maxrecord.SetKeyFilter(RecordSITimeKeyPress);
+    controls_.Maxrecord.SetOnChange([this](EditBox&) { MaxrecordChange(); });
+}
+
+void MeterSession::StartUp() {
+    // In the window's order: the locale values were read by the decoder and
+    // the recorder as they were built; the recall time is the clock's now;
+    // the range code "22" values, the remembered unit "113" and the empty
+    // log are the members' start values.
+    // Series choice: item 0, then the Fill option.
+    controls_.ComboBox1ItemIndex = 0;
+    ShowSeries(0);
+    ShowFillSeries();
+    // Meter variant: the serial handler (chosen above) and the caption base.
+    caption_ = variant_.CaptionBase;
+    // Range profile: a text that differs from the edit's runs its change
+    // handler, which re-reads the alarm limit.
+    RangeState profile = range_;
+    ApplyRangeProfile(kRangeCodeInForce, profile);
+    range_ = profile;
+    decoder_.SetFullScale(range_.FullScale);
+    decoder_.SetBarFull(range_.BarFull);
+    alarms_.AlarmHigh = range_.AlarmHigh;
+    alarms_.AlarmLow = range_.AlarmLow;
+    followUp_.RunMax = range_.RunMax;
+    followUp_.RunMin = range_.RunMin;
+    if (controls_.Setmax.Text() != range_.SetmaxText) {
+        controls_.Setmax.SetText(range_.SetmaxText);
+    }
+    if (controls_.SetMin.Text() != range_.SetMinText) {
+        controls_.SetMin.SetText(range_.SetMinText);
+    }
+    display_.MinTextCaption = range_.MinTextCaption;
+    display_.MaxTextCaption = range_.MaxTextCaption;
+    decoder_.Panel().SetBarMax(range_.BarMax);
+    // The chart's Y axis spans the full scale.
+    chart_.SetYMax(static_cast<double>(range_.FullScale));
+    chart_.SetYMin(-static_cast<double>(range_.FullScale));
+    caption_ += Is64BitX86System() ? "(x64)" : "(x86)";
 }
 
 void MeterSession::OnSerialData(const std::uint8_t* data, std::size_t size) {
     switch (variant_.Handler) {
         case SerialReceiveHandler::KESTODATA:
-            assembler.KESTODATA(data, size);
+            assembler_.KESTODATA(data, size);
             break;
         case SerialReceiveHandler::TRIVAData:
-            assembler.TRIVAData(data, size);
+            assembler_.TRIVAData(data, size);
             break;
         case SerialReceiveHandler::None:
             break;  // read and discarded
@@ -98,25 +112,20 @@ void MeterSession::OnSerialData(const std::uint8_t* data, std::size_t size) {
 
 void MeterSession::OnHidReport(std::uint8_t reportId, const std::uint8_t* data,
                                std::uint16_t size) {
-    assembler.HidKestoData(reportId, data, size);
+    assembler_.HidKestoData(reportId, data, size);
 }
 
 void MeterSession::TrecordTimer() {
-    recorder.TrecordTimer(controls.RecordSI);
+    recorder_.TrecordTimer(controls_.RecordSI);
 }
 
-void MeterSession::ShowSeries(int index) {
-    varlo::ShowSeries(chartModel, index);
-    view_->SeriesShown(index);
-}
-
-void MeterSession::BtNewClick() {
-    varlo::BtNewClick(chartModel, controls.BtFill);
-    view_->ChartRenewed();
+void MeterSession::LocaleChanged() {
+    decoder_.RefreshLocale();
+    recorder_.RefreshLocale();
 }
 
 void MeterSession::SetBt10Caption(const std::string& caption) {
-    Bt10Caption = caption;
+    display_.Bt10Caption = caption;
     view_->PageNoChanged();
 }
 
@@ -124,10 +133,10 @@ void MeterSession::NormaliseLimitTexts(const MeterDecoder& d) {
     // A limit typed while the locale used the other separator is brought to
     // this one; only the first occurrence is replaced.
     const std::string& sep = d.DecimalSep();
-    const std::string other = sep == "." ? "," : ".";
-    for (EditBox* edit : {&controls.T1HI, &controls.T1LO}) {
-        std::string text = edit->Text();
-        if (const auto at = text.find(other); at != std::string::npos) {
+    const std::string_view other = sep == "." ? "," : ".";
+    for (EditBox* edit : {&controls_.T1HI, &controls_.T1LO}) {
+        if (const auto at = edit->Text().find(other); at != std::string::npos) {
+            std::string text = edit->Text();
             text.replace(at, other.size(), sep);
             edit->SetText(text);
         }
@@ -136,67 +145,68 @@ void MeterSession::NormaliseLimitTexts(const MeterDecoder& d) {
 
 void MeterSession::SoundAlarm(const MeterDecoder& d) {
     const double counts = d.Reading().Counts;
-    if ((counts > alarms.AlarmHigh && controls.SetMaxB) ||
-        (counts < alarms.AlarmLow && controls.SetMinB)) {
-        ++beeps;
+    if ((counts > alarms_.AlarmHigh && controls_.SetMaxB) ||
+        (counts < alarms_.AlarmLow && controls_.SetMinB)) {
+        ++display_.beeps;
         view_->Beep();
     }
 }
 
 void MeterSession::TrackExtremes(const MeterDecoder& d) {
     const MeterReading& reading = d.Reading();
-    const bool modeChanged = reading.UnitText != LastUnitText ||
-                             reading.DecimalPointIndex != LastDecimalPointIndex ||
-                             reading.FunctionText != LastFunctionText;
+    FollowUpState& s = followUp_;
+    const bool modeChanged = reading.UnitText != s.LastUnitText ||
+                             reading.DecimalPointIndex != s.LastDecimalPointIndex ||
+                             reading.FunctionText != s.LastFunctionText;
     if (modeChanged) {
         ShowFillSeries();
-        if (!controls.multirange) {
+        if (!controls_.multirange) {
             BtNewClick();
         }
-        LastUnitText = reading.UnitText;
-        LastFunctionText = reading.FunctionText;
-        RunMax = -static_cast<float>(d.FullScale());
-        RunMin = static_cast<float>(d.FullScale());
+        s.LastUnitText = reading.UnitText;
+        s.LastFunctionText = reading.FunctionText;
+        s.RunMax = -static_cast<float>(d.FullScale());
+        s.RunMin = static_cast<float>(d.FullScale());
         return;
     }
-    if (reading.Counts >= RunMax) {
-        RunMaxText = reading.ValueText;
-        RunMax = static_cast<float>(reading.Counts);
+    if (reading.Counts >= s.RunMax) {
+        s.RunMaxText = reading.ValueText;
+        s.RunMax = static_cast<float>(reading.Counts);
     }
-    if (reading.Counts <= RunMin) {
-        RunMinText = reading.ValueText;
-        RunMin = static_cast<float>(reading.Counts);
+    if (reading.Counts <= s.RunMin) {
+        s.RunMinText = reading.ValueText;
+        s.RunMin = static_cast<float>(reading.Counts);
     }
 }
 
 void MeterSession::ShowExtremes(const MeterDecoder& d) {
-    LastDecimalPointIndex = d.Reading().DecimalPointIndex;
-    MaxTextCaption = RunMaxText;
-    MinTextCaption = RunMinText;
-    MaxTextUCaption = d.Reading().UnitText;
-    MinTextUCaption = d.Reading().UnitText;
+    followUp_.LastDecimalPointIndex = d.Reading().DecimalPointIndex;
+    display_.MaxTextCaption = followUp_.RunMaxText;
+    display_.MinTextCaption = followUp_.RunMinText;
+    display_.MaxTextUCaption = d.Reading().UnitText;
+    display_.MinTextUCaption = d.Reading().UnitText;
 }
 
 void MeterSession::AdvanceRecallClock(const MeterDecoder&) {
-    recall.AdvanceRecallClock(controls.RecallCheck, controls.TimeInt.Text());
+    recall_.AdvanceRecallClock(controls_.RecallCheck, controls_.TimeInt.Text());
 }
 
 void MeterSession::ShowJudge(bool pass) {
-    judgeColour = pass ? JudgeColour::Green : JudgeColour::Red;
-    judgeCaption = pass ? "Pass" : "Fail";
-    decoder.Reading().JudgeText = judgeCaption;
+    display_.judgeColour = pass ? JudgeColour::Green : JudgeColour::Red;
+    display_.judgeCaption = pass ? "Pass" : "Fail";
+    decoder_.Reading().JudgeText = display_.judgeCaption;
     view_->JudgeChanged();
 }
 
 void MeterSession::Judge(MeterDecoder& d) {
     const MeterReading& reading = d.Reading();
     const std::string& sep = d.Format().DecimalSeparator;
-    T1VALUEText = reading.ValueText;
-    const std::optional<double> x = ParseLocaleFloat(T1VALUEText, sep);
+    display_.T1VALUEText = reading.ValueText;
+    const std::optional<double> x = ParseLocaleFloat(display_.T1VALUEText, sep);
     if (!x) {
         // Not a number, such as the overload text "0L".
         ShowJudge(false);
-        T1VALUEText = reading.ValueText;
+        display_.T1VALUEText = reading.ValueText;
         return;
     }
     const std::string_view frame = d.FrameText();
@@ -205,17 +215,17 @@ void MeterSession::Judge(MeterDecoder& d) {
     auto usable = [](const std::string& text) {
         return !text.empty() && text != "-" && text != "+" && text != "-+" && text != "+-";
     };
-    const std::string& hiText = controls.T1HI.Text();
-    const std::string& loText = controls.T1LO.Text();
+    const std::string& hiText = controls_.T1HI.Text();
+    const std::string& loText = controls_.T1LO.Text();
     if (digits != "22580" && !d.Bit(37) && !d.Bit(32) && usable(hiText) && usable(loText) &&
         codes != "B8089") {
         const std::optional<double> lo = ParseLocaleFloat(loText, sep);
         if (!lo) {
             throw InvalidFloatError(loText);
         }
-        const std::optional<double> value = ParseLocaleFloat(T1VALUEText, sep);
+        const std::optional<double> value = ParseLocaleFloat(display_.T1VALUEText, sep);
         if (!value) {
-            throw InvalidFloatError(T1VALUEText);
+            throw InvalidFloatError(display_.T1VALUEText);
         }
         const std::optional<double> hi = ParseLocaleFloat(hiText, sep);
         if (!hi) {
@@ -226,16 +236,16 @@ void MeterSession::Judge(MeterDecoder& d) {
     if (digits == "22580" || codes == "B8089") {
         ShowJudge(false);
     }
-    T1VALUEText = reading.ValueText;
+    display_.T1VALUEText = reading.ValueText;
 }
 
 void MeterSession::AppendToLog(const MeterDecoder& d) {
     RecordControls record;
-    record.RepeatSet = controls.RepeatSet;
-    record.RecordSI = controls.RecordSI;
-    record.RecordSITime = controls.RecordSITime.Text();
-    record.RecallCheck = controls.RecallCheck;
-    recorder.INDataToTable(d.Reading(), record);
+    record.RepeatSet = controls_.RepeatSet;
+    record.RecordSI = controls_.RecordSI;
+    record.RecordSITime = controls_.RecordSITime.Text();
+    record.RecallCheck = controls_.RecallCheck;
+    recorder_.INDataToTable(d.Reading(), record);
 }
 
 }  // namespace varlo

@@ -5,7 +5,6 @@
 #include <string_view>
 
 #include "common/Dialogs.h"
-#include "decode/Locale.h"
 #include "recording/EditBox.h"
 #include "recording/LocalClock.h"
 
@@ -48,9 +47,6 @@ class RecallClock {
 
     // RecallTime's time of day as "hh:mm:ss" with the given time separator.
     std::string RecallTimeText(std::string_view timeSeparator) const;
-    std::string RecallTimeText(const LocaleFormat& format) const {
-        return RecallTimeText(format.TimeSeparator);
-    }
 
   private:
     void Load(std::string_view hour, std::string_view minute, std::string_view second);

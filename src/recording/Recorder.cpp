@@ -32,13 +32,18 @@ Recorder::Recorder(ReadingLog& log, RecordChart& chart, RecordWindow& window, Di
       dialogs_(dialogs),
       clock_(clock),
       locale_(locale),
-      recall_(recall) {}
+      recall_(recall) {
+    RefreshLocale();
+}
+
+void Recorder::RefreshLocale() {
+    timeSeparator_ = locale_.Format().TimeSeparator;
+}
 
 std::string Recorder::TimeStamp(bool RecallCheck) const {
-    const std::string separator = locale_.Format().TimeSeparator;
-    if (RecallCheck && recall_) return recall_->RecallTimeText(separator);
+    if (RecallCheck && recall_) return recall_->RecallTimeText(timeSeparator_);
     const LocalDateTime now = clock_.Now();
-    return FormatTimeOfDay(now.Hour, now.Minute, now.Second, separator);
+    return FormatTimeOfDay(now.Hour, now.Minute, now.Second, timeSeparator_);
 }
 
 RecordOutcome Recorder::INDataToTable(const MeterReading& reading, const RecordControls& controls) {

@@ -133,6 +133,10 @@ class Recorder {
     // the recall clock while RecallCheck is checked, else the local time.
     std::string TimeStamp(bool RecallCheck) const;
 
+    // Reads the locale's time separator afresh (read once at construction;
+    // the locale-change event calls this).
+    void RefreshLocale();
+
   private:
     void ShowPageNo();
 
@@ -142,6 +146,7 @@ class Recorder {
     Dialogs& dialogs_;
     const LocalClock& clock_;
     const LocaleSource& locale_;
+    std::string timeSeparator_;
     const RecallClock* recall_;
     RecordingState state_;
     RecordCounters counters_;

@@ -3,7 +3,11 @@
 // A main window over test doubles: dialogs answered from a script, file
 // dialogs that return the names a test gives, a fixed locale and clock.
 
+#include <QAreaSeries>
+#include <QChart>
+#include <QChartView>
 #include <QCoreApplication>
+#include <QLineSeries>
 #include <QTest>
 #include <QWidget>
 #include <deque>
@@ -54,6 +58,14 @@ class ScriptedFileDialogs : public FileDialogs {
     std::vector<std::string> shown;
 };
 
+// The points the chart view "Chtshow" handed its area series.
+inline QList<QPointF> AreaPoints(QWidget& chart) {
+    for (QAbstractSeries* series : static_cast<QChartView&>(chart).chart()->series()) {
+        if (auto* area = qobject_cast<QAreaSeries*>(series)) return area->upperSeries()->points();
+    }
+    return {};
+}
+
 inline VarloApplication& App() {
     return *static_cast<VarloApplication*>(QCoreApplication::instance());
 }
@@ -96,14 +108,16 @@ struct WindowFixture {
 }  // namespace varlo::app::testing
 
 // A QtTest main over the program's own application object, so that the
-// general error report is the one the program has.
-#define VARLO_APP_TEST_MAIN(TestClass)                       \
-    int main(int argc, char** argv) {                        \
-        if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) { \
-            qputenv("QT_QPA_PLATFORM", "offscreen");         \
-        }                                                    \
-        varlo::app::VarloApplication app(argc, argv);        \
-        app.setQuitOnLastWindowClosed(false);                \
-        TestClass test;                                      \
-        return QTest::qExec(&test, argc, argv);              \
+// general error report is the one the program has. The window's alarm beep
+// finds no sound server: it rings the (offscreen, silent) bell.
+#define VARLO_APP_TEST_MAIN(TestClass)                                      \
+    int main(int argc, char** argv) {                                       \
+        if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {                \
+            qputenv("QT_QPA_PLATFORM", "offscreen");                        \
+        }                                                                   \
+        qputenv("PULSE_SERVER", "unix:/nonexistent/varlo-no-sound-server"); \
+        varlo::app::VarloApplication app(argc, argv);                       \
+        app.setQuitOnLastWindowClosed(false);                               \
+        TestClass test;                                                     \
+        return QTest::qExec(&test, argc, argv);                             \
     }

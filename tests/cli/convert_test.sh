@@ -38,6 +38,15 @@ for out in "$WORK/plain/t.txt" "$WORK/plain/t.xml"; do
   equal "save failure message $out" "Could not save table to specified file: $out" "$(cat "$WORK/err")"
 done
 
+# OUT "-" is standard output: the text table, no file named "-".
+(cd "$WORK" && "$CLI" convert "$WORK/t.xml" - >"$WORK/stdout.xls" 2>"$WORK/err")
+equal "to standard output exit status" 0 $?
+same "to standard output" "$FIXTURE" "$WORK/stdout.xls"
+equal "no file named -" "no" "$([[ -e "$WORK/-" ]] && echo yes || echo no)"
+"$CLI" convert "$WORK/missing.txt" - >"$WORK/out" 2>"$WORK/err"
+equal "failed load to standard output" 1 $?
+equal "nothing written after a failed load" "" "$(cat "$WORK/out")"
+
 # Wrong command lines.
 "$CLI" convert "$FIXTURE" 2>"$WORK/err"
 equal "one argument" 2 $?

@@ -30,6 +30,15 @@ equal "worked example" "$(printf 'A100000B00080D\t00.000\tDC\tV\tMANU\t0\t0\t1\t
 "$CLI" dump --decimal-sep , "$WORK/two" 2>/dev/null | sed -n 3p | cut -f2 >"$WORK/comma"
 equal "decimal separator option" "0,1234" "$(cat "$WORK/comma")"
 
+# The separator is exactly one character, of one byte or more.
+"$CLI" dump --decimal-sep $'\xd9\xab' "$WORK/two" 2>/dev/null | sed -n 3p | cut -f2 >"$WORK/arabic"
+equal "a multi-byte separator" $'0\xd9\xab1234' "$(cat "$WORK/arabic")"
+for bad in ",," "ab" $'\xd9' $'\xd9\xab.'; do
+  "$CLI" dump --decimal-sep "$bad" "$WORK/two" >/dev/null 2>"$WORK/err"
+  equal "separator '$bad' refused" 2 $?
+  contains "separator '$bad' named" "option --decimal-sep: '$bad' is not one character" "$WORK/err"
+done
+
 # A partial frame at the start is dropped; digits A-F are rejected.
 printf '\x35\x35\r\n\x31\x30\x30\x30\x3a\x30\x3b\x30\x30\x30\x38\x30\r\n\x31\x30\x30\x30\x30\x30\x3b\x30\x30\x30\x38\x30\r' >"$WORK/bad"
 "$CLI" dump --decimal-sep . "$WORK/bad" >"$WORK/outb" 2>"$WORK/errb"

@@ -86,6 +86,31 @@ touch "$WORK/plain"
 equal "-o failure exit status" 1 $?
 contains "-o failure message" "Could not save table to specified file: $WORK/plain/table.xls" "$WORK/err"
 
+# -o - is standard output, as without -o; no file named "-" appears.
+(cd "$WORK" && "$CLI" log --decimal-sep . --start 12:00:00 --period 600 -o - "$WORK/four" >"$WORK/dash" 2>"$WORK/err")
+equal "-o - exit status" 0 $?
+same "-o - writes the table to standard output" "$WORK/stdout" "$WORK/dash"
+equal "-o - makes no file" "no" "$([[ -e "$WORK/-" ]] && echo yes || echo no)"
+if grep -q "save table" "$WORK/err"; then fail "-o - claims a save"; fi
+
+# A run whose input cannot be read leaves the table file as it was and tells
+# of no save: a folder, a bad report line after good ones.
+mkdir "$WORK/folder"
+printf '00 F7 31 30 30 31 30 30 3B\n00 F7 30 30 30 38 30 0D 0A\n00\n00 F2 3G\n' >"$WORK/badreports"
+for input in "$WORK/folder" "--hid-reports $WORK/badreports"; do
+  printf 'keep me' >"$WORK/kept.xls"
+  "$CLI" log --decimal-sep . -o "$WORK/kept.xls" $input >/dev/null 2>"$WORK/err"
+  equal "unreadable input exit status ($input)" 2 $?
+  equal "table file kept ($input)" "keep me" "$(cat "$WORK/kept.xls")"
+  if grep -q "save table" "$WORK/err"; then fail "a failed run claims a save ($input)"; fi
+done
+contains "bad report line named" "$WORK/badreports:4:" "$WORK/err"
+
+# A refused value is quoted whole, not as far as the box took it.
+"$CLI" log --decimal-sep . --alarm-high 1-2 "$WORK/two" >/dev/null 2>"$WORK/err"
+equal "alarm text refused" 2 $?
+contains "whole value quoted" "option --alarm-high: '1-2' is not a valid integer value" "$WORK/err"
+
 # A failed judgement conversion cannot be set up from the command line; a
 # missing input is an error of its own.
 "$CLI" log "$WORK/none" >/dev/null 2>"$WORK/err"

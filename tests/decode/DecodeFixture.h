@@ -17,6 +17,7 @@ struct Meter {
         LocaleFormat format;
         format.DecimalSeparator = decimalSep;
         locale.Set(format);
+        decoder.RefreshLocale();
         decoder.SetFullScale(22000);
         decoder.SetBarFull(22);
         decoder.Panel().SetBarMax(22);

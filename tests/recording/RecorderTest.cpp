@@ -73,8 +73,10 @@ TEST_F(RecorderTest, RecordsTheRowAndThePoint) {
 
 TEST_F(RecorderTest, TimeUsesTheLocaleSeparatorOrAColon) {
     locale.Set(LocaleFormat{.TimeSeparator = "."});
+    recorder.RefreshLocale();
     recorder.INDataToTable(Reading("1"), controls);
     locale.Set(LocaleFormat{.TimeSeparator = ""});
+    recorder.RefreshLocale();
     clock.Set({2026, 3, 4, 23, 0, 59, 999});
     recorder.INDataToTable(Reading("2"), controls);
     EXPECT_EQ(log.Text(0, ReadingLog::kTime), "09.05.07");
@@ -246,6 +248,7 @@ TEST_F(RecorderTest, RowsRecordedWhileRecallingCarryTheRecallTime) {
     recall.RecallCheckClick(true, timeH, timeM, timeS);
     controls.RecallCheck = true;
     locale.Set(LocaleFormat{.TimeSeparator = "-"});
+    recorder.RefreshLocale();
     recall.AdvanceRecallClock(true, "1");
     recorder.INDataToTable(Reading("1"), controls);
     recall.AdvanceRecallClock(true, "1");

@@ -9,6 +9,7 @@
 #include "decode/FrameDump.h"
 #include "platform/HidReportText.h"
 #include "platform/SystemLocale.h"
+#include "recording/EditBox.h"
 
 namespace varlo::cli {
 
@@ -27,8 +28,15 @@ bool TakeReadOption(const std::string& arg, ArgCursor& cursor, ReadOptions& opti
         options.hidReports = true;
     } else if (arg == "--decimal-sep") {
         options.decimalSep = cursor.Value(arg);
-        if (options.decimalSep->empty()) {
+        const std::string& sep = *options.decimalSep;
+        if (sep.empty()) {
             throw UsageError("option --decimal-sep needs a character");
+        }
+        // One character: a single UTF-8 sequence, well formed.
+        std::string encoded;
+        AppendUtf8(FirstCodePoint(sep), encoded);
+        if (encoded != sep) {
+            throw UsageError("option --decimal-sep: '" + sep + "' is not one character");
         }
     } else {
         return false;
@@ -105,7 +113,8 @@ void MeterPipeline::PrintDecodedFrames(bool flushEachLine) {
     assembler.SetErrorReport(
         [](const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); });
     decoder.SetOnDecoded([this, flushEachLine] {
-        line_ = FormatDumpLine(decoder);
+        line_.clear();
+        AppendDumpLine(decoder, line_);
         line_ += '\n';
         std::fwrite(line_.data(), 1, line_.size(), stdout);
         if (flushEachLine && std::fflush(stdout) != 0) {

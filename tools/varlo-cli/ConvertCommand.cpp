@@ -1,12 +1,15 @@
 // varlo-cli convert: loads a table file and saves it in the format its new
 // name asks for.
+#include <QFile>
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "CliSupport.h"
 #include "Command.h"
+#include "recording/ReadingLog.h"
 #include "recording/TableFiles.h"
+#include "recording/TableTextFile.h"
 
 namespace varlo::cli {
 namespace {
@@ -19,7 +22,19 @@ const char* const kUsage =
     "the log to OUT as the save command does (XML for exactly \".xml\", the\n"
     "text table otherwise; no extension is added). The messages the window\n"
     "would show go to standard error. On failure the exit status is 1 and OUT\n"
-    "is left as it was.\n";
+    "is left as it was. OUT \"-\" writes the text table to standard output.\n";
+
+// Loads IN and writes the text table to standard output.
+int ConvertToStandardOutput(const std::string& in, Dialogs& dialogs) {
+    ReadingLog log;
+    if (!LoadTableFile(in, log, false, dialogs)) return 1;
+    QFile out;
+    if (!out.open(stdout, QIODevice::WriteOnly) || !WriteTableText(log, out) || !out.flush()) {
+        std::fprintf(stderr, "varlo-cli convert: cannot write to standard output\n");
+        return 1;
+    }
+    return 0;
+}
 
 int RunConvert(const std::vector<std::string>& args) {
     if (args.size() != 2 || args[0].empty() || args[1].empty()) {
@@ -35,6 +50,7 @@ int RunConvert(const std::vector<std::string>& args) {
         }
     }
     StderrDialogs dialogs;
+    if (args[1] == "-") return ConvertToStandardOutput(args[0], dialogs);
     return ConvertTableFile(args[0], args[1], dialogs) ? 0 : 1;
 }
 

@@ -64,7 +64,7 @@ int RunLiveDump(const DumpOptions& options) {
     MeterPipeline pipeline(MakeLocale(options.decimalSep));
     pipeline.PrintDecodedFrames();
     const int status = RunLiveSerial(
-        options.live, "dump", pipeline.assembler, pipeline.decoder,
+        options.live, "dump", pipeline.assembler, pipeline.decoder.Link(), pipeline.decoder.Panel(),
         [&](const std::uint8_t* data, std::size_t size) {
             pipeline.assembler.KESTODATA(data, size);
         },
@@ -99,8 +99,8 @@ int RunUsbDump(const DumpOptions& options) {
     };
     hooks.framesDone = [&] { return pipeline.decoder.DecodedCount(); };
     hooks.stopNow = [&] { return pipeline.OutputClosed(); };
-    const int status =
-        RunLiveUsb(options.live, "dump", pipeline.assembler, pipeline.decoder, hooks);
+    const int status = RunLiveUsb(options.live, "dump", pipeline.assembler, pipeline.decoder.Link(),
+                                  pipeline.decoder.Panel(), hooks);
     if (status == 2) return status;
     std::fprintf(stderr, "%s\n", pipeline.Summary().c_str());
     return status;

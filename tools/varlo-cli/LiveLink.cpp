@@ -5,7 +5,7 @@
 
 namespace varlo::cli {
 
-LiveLink::LiveLink(FrameAssembler& assembler, MeterDecoder& decoder,
+LiveLink::LiveLink(FrameAssembler& assembler, LinkIndicator& indicator, LcdPanel& panel,
                    UsbDeviceList::ReportHandler hidKestoData, std::shared_ptr<HidBackend> backend)
     : usb_(dialogs_, traces_.HistoryListBox) {
     auto poll = std::make_unique<ManualTimer>();
@@ -16,9 +16,9 @@ LiveLink::LiveLink(FrameAssembler& assembler, MeterDecoder& decoder,
         controller_ = std::make_unique<TJvHidDeviceController>(std::move(backend));
         usb_.Attach(*controller_);
     }
-    connection_ = std::make_unique<Connection>(
-        *COMM2_, usb_, assembler, decoder.Link(), decoder.Panel(), dialogs_,
-        std::make_unique<ManualTimer>(), std::move(hidKestoData));
+    connection_ =
+        std::make_unique<Connection>(*COMM2_, usb_, assembler, indicator, panel, dialogs_,
+                                     std::make_unique<ManualTimer>(), std::move(hidKestoData));
 }
 
 LiveLink::~LiveLink() {

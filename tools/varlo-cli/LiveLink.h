@@ -31,7 +31,7 @@ class LiveDialogs : public StderrDialogs {
 class LiveLink {
   public:
     // `hidKestoData` is what USB Connect attaches to the cable.
-    LiveLink(FrameAssembler& assembler, MeterDecoder& decoder,
+    LiveLink(FrameAssembler& assembler, LinkIndicator& indicator, LcdPanel& panel,
              UsbDeviceList::ReportHandler hidKestoData,
              std::shared_ptr<HidBackend> backend = nullptr);
     ~LiveLink();

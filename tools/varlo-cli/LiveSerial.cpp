@@ -63,13 +63,13 @@ std::string OpenFailureLine(const SerialOpenError& error, bool numbered, const s
 }  // namespace
 
 int RunLiveSerial(const LiveSerialOptions& options, const char* command, FrameAssembler& assembler,
-                  MeterDecoder& decoder,
+                  LinkIndicator& indicator, LcdPanel& panel,
                   const std::function<void(const std::uint8_t*, std::size_t)>& deliver,
                   const std::function<std::uint64_t()>& framesDone,
                   const std::function<void()>& afterTick, const std::function<void()>& started) {
     // Stop requests and a closed output are taken from here on.
     StopSignals stopSignals;
-    LiveLink link(assembler, decoder, nullptr);
+    LiveLink link(assembler, indicator, panel, nullptr);
     TCommPortDriver& driver = link.COMM2();
     Connection& connection = link.Link();
     // "COM1".."COM4" are chosen as the window's port menu does; any other

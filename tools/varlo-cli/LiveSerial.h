@@ -48,7 +48,7 @@ void CheckLiveSerialOptions(const LiveSerialOptions& options);
 // could not be written; 2 after one line on standard error when the port or
 // the capture file cannot be opened.
 int RunLiveSerial(const LiveSerialOptions& options, const char* command, FrameAssembler& assembler,
-                  MeterDecoder& decoder,
+                  LinkIndicator& indicator, LcdPanel& panel,
                   const std::function<void(const std::uint8_t*, std::size_t)>& deliver,
                   const std::function<std::uint64_t()>& framesDone,
                   const std::function<void()>& afterTick = nullptr,

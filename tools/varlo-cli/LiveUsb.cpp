@@ -66,7 +66,7 @@ void CheckLiveSources(const LiveSerialOptions& live, bool usb, bool haveInput) {
 }
 
 int RunLiveUsb(const LiveSerialOptions& options, const char* command, FrameAssembler& assembler,
-               MeterDecoder& decoder, const LiveUsbHooks& hooks) {
+               LinkIndicator& indicator, LcdPanel& panel, const LiveUsbHooks& hooks) {
     auto framesDone = [&]() -> std::uint64_t { return hooks.framesDone ? hooks.framesDone() : 0; };
     auto stopNow = [&] { return hooks.stopNow && hooks.stopNow(); };
     EventLoopHost host;
@@ -85,7 +85,7 @@ int RunLiveUsb(const LiveSerialOptions& options, const char* command, FrameAssem
     // What USB Connect attaches to the cable; set once the run is ready.
     UsbDeviceList::ReportHandler onReport;
     LiveLink link(
-        assembler, decoder,
+        assembler, indicator, panel,
         [&onReport](std::uint8_t id, const std::uint8_t* data, std::uint16_t size) {
             onReport(id, data, size);
         },

@@ -52,6 +52,6 @@ struct LiveUsbHooks {
 // not be written; or 2 after a message on standard error when there is no
 // cable, no access to it, or no HID service.
 int RunLiveUsb(const LiveSerialOptions& options, const char* command, FrameAssembler& assembler,
-               MeterDecoder& decoder, const LiveUsbHooks& hooks);
+               LinkIndicator& indicator, LcdPanel& panel, const LiveUsbHooks& hooks);
 
 }  // namespace varlo::cli

@@ -86,7 +86,7 @@ LiveSerialOptions TakeLiveOptions(const LogOptions& options, const std::vector<s
 
 // One run of the command: the session as the options set it up, and where
 // the rows go (standard output as they come, or a table file at the end).
-class LogRun {
+class LogRun : private SessionView {
   public:
     LogRun(const LogOptions& options, const LocalClock& clock)
         : options_(options),
@@ -102,8 +102,6 @@ class LogRun {
             std::fprintf(stderr, "varlo-cli log: %s\n\n%s", error.what(), kLogUsage);
             return false;
         }
-        session.assembler.SetErrorReport(
-            [this](const std::string& text) { dialogs.ShowError(text); });
         return true;
     }
 
@@ -112,18 +110,19 @@ class LogRun {
         if (!options_.output) Write(FormatTableHeader());
     }
     void PrintNewRows() {
-        if (options_.output) return;
-        if (session.log.RowCount() < printed_) printed_ = 0;  // the log was cleared
-        std::string rows;
-        while (printed_ < session.log.RowCount()) AppendTableRow(session.log, printed_++, rows);
-        if (!rows.empty()) Write(rows);
+        WriteNewRows();
+        Flush();
     }
+    // A replay writes each row as it is recorded and leaves the flushing to
+    // the stream's buffer, so the table text is never held whole.
+    void StreamRows() { session.SetView(this); }
     bool OutputClosed() const { return outputClosed_; }
 
-    // Writes what is left, the table file and the summary lines.
+    // Writes what is left, the table file and the summary lines. A run that
+    // failed leaves the table file as it was.
     int Finish(int status) {
         if (options_.output) {
-            if (!SaveTableByExtension(session.log, *options_.output, dialogs) && status == 0) {
+            if (status == 0 && !SaveTableByExtension(session.Log(), *options_.output, dialogs)) {
                 status = 1;
             }
         } else {
@@ -135,14 +134,30 @@ class LogRun {
     }
 
   private:
+    void FrameDecoded() override { WriteNewRows(); }
+
+    void WriteNewRows() {
+        if (options_.output) return;
+        const ReadingLog& log = session.Log();
+        if (log.RowCount() < printed_) printed_ = 0;  // the log was cleared
+        while (printed_ < log.RowCount()) {
+            line_.clear();
+            AppendTableRow(log, printed_++, line_);
+            std::fwrite(line_.data(), 1, line_.size(), stdout);
+        }
+    }
     void Write(const std::string& text) {
         std::fwrite(text.data(), 1, text.size(), stdout);
+        Flush();
+    }
+    void Flush() {
         if (std::fflush(stdout) != 0) outputClosed_ = true;
     }
 
     const LogOptions& options_;
     std::unique_ptr<LocaleSource> locale_;
     std::size_t printed_ = 0;
+    std::string line_;
     bool outputClosed_ = false;
 
   public:
@@ -175,14 +190,15 @@ int RunUsbLog(const LogOptions& options, const LiveSerialOptions& live) {
     RecordTicks ticks(run.session);
     LiveUsbHooks hooks;
     hooks.started = [&] { run.PrintHeader(); };
-    hooks.framesDone = [&] { return run.session.decoder.DecodedCount(); };
+    hooks.framesDone = [&] { return run.session.Decoder().DecodedCount(); };
     hooks.stopNow = [&] { return run.OutputClosed(); };
     hooks.afterReport = [&] { run.PrintNewRows(); };
     hooks.onTick = [&] {
         ticks.Catch();
         run.PrintNewRows();
     };
-    const int status = RunLiveUsb(live, "log", run.session.assembler, run.session.decoder, hooks);
+    const int status = RunLiveUsb(live, "log", run.session.Assembler(), run.session.Link(),
+                                  run.session.LinkPanel(), hooks);
     if (status == 2) return status;
     return run.Finish(status);
 }
@@ -194,9 +210,9 @@ int RunLiveLog(const LogOptions& options, const LiveSerialOptions& live) {
     if (!run.Setup()) return 2;
     RecordTicks ticks(run.session);
     const int status = RunLiveSerial(
-        live, "log", run.session.assembler, run.session.decoder,
+        live, "log", run.session.Assembler(), run.session.Link(), run.session.LinkPanel(),
         [&](const std::uint8_t* data, std::size_t size) { run.session.OnSerialData(data, size); },
-        [&] { return run.session.decoder.DecodedCount(); },
+        [&] { return run.session.Decoder().DecodedCount(); },
         [&] {
             ticks.Catch();
             run.PrintNewRows();
@@ -224,13 +240,15 @@ int RunReplayLog(const LogOptions& options) {
     if (!run.Setup()) return 2;
     MeterSession& session = run.session;
     ReplayClock replay(clock, options.startMs, options.periodMs);
-    session.assembler.SetOnFrameCompleted(
+    session.Assembler().SetOnFrameCompleted(
         [&] { replay.NextFrame([&] { session.TrecordTimer(); }); });
 
+    run.PrintHeader();
+    run.StreamRows();
     int status = 0;
     try {
         if (options.hidReports) {
-            FeedHidReportText(*input, session.assembler);
+            FeedHidReportText(*input, session.Assembler());
         } else {
             FeedRawStream(*input, options.chunk, [&](const std::uint8_t* data, std::size_t size) {
                 session.OnSerialData(data, size);
@@ -240,7 +258,6 @@ int RunReplayLog(const LogOptions& options) {
         std::fprintf(stderr, "%s\n", error.what());
         status = 2;
     }
-    run.PrintHeader();
     return run.Finish(status);
 }
 

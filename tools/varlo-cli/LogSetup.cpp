@@ -33,7 +33,8 @@ const char* const kLogUsage =
     "--start (default 00:00:00), each next one --period milliseconds later (500).\n"
     "  --chart              also print the chart's state at the end\n"
     "  -o FILE              write the log to FILE when the run ends, nothing to standard\n"
-    "                       output: exactly \".xml\" gives XML, anything else the table text\n"
+    "                       output: exactly \".xml\" gives XML, anything else the table text;\n"
+    "                       -o - is standard output\n"
     "  --hid-reports, --chunk N, --decimal-sep C   read the input as dump does\n"
     "\n"
     "       varlo-cli log --port DEVICE|COMn [--count N] [--seconds S] [--capture FILE] ...\n"
@@ -45,7 +46,6 @@ const char* const kLogUsage =
 
 std::optional<std::int64_t> ParseTimeOfDayMs(const std::string& text) {
     int h = 0, m = 0, s = 0;
-    char tail = 0;
     if (text.size() != 8 || text[2] != ':' || text[5] != ':') {
         return std::nullopt;
     }
@@ -54,7 +54,6 @@ std::optional<std::int64_t> ParseTimeOfDayMs(const std::string& text) {
             return std::nullopt;
         }
     }
-    (void)tail;
     h = (text[0] - '0') * 10 + (text[1] - '0');
     m = (text[3] - '0') * 10 + (text[4] - '0');
     s = (text[6] - '0') * 10 + (text[7] - '0');
@@ -121,6 +120,9 @@ LogOptions ParseLogOptions(const std::vector<std::string>& args,
             if (options.output->empty()) {
                 throw UsageError("option -o needs a file");
             }
+            if (*options.output == "-") {
+                options.output.reset();  // standard output, as without -o
+            }
         } else if (contains(extraValued, arg)) {
             options.extra.emplace_back(arg, cursor.Value(arg));
         } else if (contains(extraFlags, arg)) {
@@ -137,49 +139,62 @@ LogOptions ParseLogOptions(const std::vector<std::string>& args,
 
 namespace {
 
-// Types a text into an edit box, key by key, as a user would after
-// selecting its old text. The result must be the text typed.
-void TypeInto(EditBox& edit, const std::string& option, const std::string& text) {
+// Types a text into an edit box of the session, key by key, as a user would
+// after selecting its old text; a key release follows each key in the
+// recall time edits. The result must be the text typed. A refused value is
+// quoted whole in the message, not the part typed when the box refused it.
+void TypeInto(MeterSession& session, SessionEdit edit, const std::string& option,
+              const std::string& text, bool keyUp = false) {
+    const EditBox& box = session.Controls().Edit(edit);
     try {
-        edit.Select(0, edit.Length());
+        session.EditSelect(edit, 0, box.Length());
         if (text.empty()) {
-            edit.KeyPress(EditBox::kBackspace);
+            session.EditKeyPress(edit, EditBox::kBackspace);
         }
         for (std::size_t i = 0; i < text.size();) {
             // One character at a time.
             char32_t key = 0;
             const std::size_t length = NextUtf8Char(text, i, key);
-            if (!edit.KeyPress(key)) {
+            if (!session.EditKeyPress(edit, key)) {
                 throw UsageError("option " + option + ": '" + text +
                                  "' holds a character the box refuses");
+            }
+            if (keyUp) {
+                session.TimeHKeyUp();
             }
             i += length;
         }
     } catch (const VarloError& error) {
-        throw UsageError("option " + option + ": " + error.what());
+        // The message quotes the box's text at the failure ("'1-' is not a
+        // valid integer value" for 1-2); the option's value is what was given.
+        std::string message = error.what();
+        const std::string partial = "'" + box.Text() + "'";
+        if (message.rfind(partial, 0) == 0) {
+            message = "'" + text + "'" + message.substr(partial.size());
+        }
+        throw UsageError("option " + option + ": " + message);
     }
-    if (edit.Text() != text) {
+    if (box.Text() != text) {
         throw UsageError("option " + option + ": '" + text +
-                         "' is not accepted (the box would show '" + edit.Text() + "')");
+                         "' is not accepted (the box would show '" + box.Text() + "')");
     }
 }
 
 }  // namespace
 
 void ApplyLogOptions(const LogOptions& options, MeterSession& session) {
-    SessionControls& c = session.controls;
     if (options.noRepeat) {
-        c.RepeatSet = false;
+        session.RepeatSetClick(false);
     }
     if (options.sample) {
-        TypeInto(c.RecordSITime, "--sample", *options.sample);
-        c.RecordSI = true;
+        TypeInto(session, SessionEdit::RecordSITime, "--sample", *options.sample);
+        session.RecordSIClick(true);
     }
     if (options.limit) {
         bool found = false;
         for (const RecordLimitChoice& choice : kRecordLimitChoices) {
             if (choice.caption == *options.limit) {
-                session.recorder.SelectRecordLimit(choice.item);
+                session.RecordLimitClick(choice.item);
                 found = true;
             }
         }
@@ -189,61 +204,57 @@ void ApplyLogOptions(const LogOptions& options, MeterSession& session) {
         }
     }
     if (options.hi) {
-        TypeInto(c.T1HI, "--hi", *options.hi);
+        TypeInto(session, SessionEdit::T1HI, "--hi", *options.hi);
     }
     if (options.lo) {
-        TypeInto(c.T1LO, "--lo", *options.lo);
+        TypeInto(session, SessionEdit::T1LO, "--lo", *options.lo);
     }
     if (options.alarmHigh) {
-        TypeInto(c.Setmax, "--alarm-high", *options.alarmHigh);
-        c.SetMaxB = true;
-        session.alarms.SetmaxExit(c.Setmax.Text());
+        TypeInto(session, SessionEdit::Setmax, "--alarm-high", *options.alarmHigh);
+        session.SetMaxBClick(true);
     }
     if (options.alarmLow) {
-        TypeInto(c.SetMin, "--alarm-low", *options.alarmLow);
-        c.SetMinB = true;
-        session.alarms.SetMinExit(c.SetMin.Text());
+        TypeInto(session, SessionEdit::SetMin, "--alarm-low", *options.alarmLow);
+        session.SetMinBClick(true);
     }
     if (options.noContinue) {
-        c.multirange = false;
+        session.multirangeClick(false);
     }
     if (options.fill) {
-        c.BtFill = *options.fill;
-        session.ShowFillSeries();
+        session.BtFillClick(*options.fill);
     }
     if (options.recall) {
         const auto ms = ParseTimeOfDayMs(*options.recall);
         if (!ms) {
             throw UsageError("option --recall: '" + *options.recall + "' is not a time HH:MM:SS");
         }
-        c.RecallCheck = true;
-        session.recall.RecallCheckClick(true, c.TimeH, c.TimeM, c.TimeS);
-        TypeInto(c.TimeH, "--recall", options.recall->substr(0, 2));
-        TypeInto(c.TimeM, "--recall", options.recall->substr(3, 2));
-        TypeInto(c.TimeS, "--recall", options.recall->substr(6, 2));
-        session.recall.RecallCheckExit(c.TimeH.Text(), c.TimeM.Text(), c.TimeS.Text());
+        session.RecallCheckClick(true);
+        TypeInto(session, SessionEdit::TimeH, "--recall", options.recall->substr(0, 2), true);
+        TypeInto(session, SessionEdit::TimeM, "--recall", options.recall->substr(3, 2), true);
+        TypeInto(session, SessionEdit::TimeS, "--recall", options.recall->substr(6, 2), true);
+        session.RecallCheckExit();
         if (options.interval) {
-            TypeInto(c.TimeInt, "--interval", *options.interval);
+            TypeInto(session, SessionEdit::TimeInt, "--interval", *options.interval);
         }
     }
 }
 
 std::string LogSummary(const MeterSession& session) {
-    const RecordCounters& counters = session.recorder.Counters();
-    return std::to_string(session.decoder.DecodedCount()) + " frames decoded, " +
-           std::to_string(session.decoder.RejectedCount()) + " rejected, " +
-           std::to_string(session.assembler.DroppedCount()) + " dropped; " +
-           std::to_string(session.log.RowCount()) + " rows; " + std::to_string(counters.OverLimit) +
-           " over limit, " + std::to_string(counters.Sampling) + " sampling, " +
-           std::to_string(counters.Repeats) + " repeats; " + std::to_string(session.beeps) +
-           " beeps";
+    const RecordCounters& counters = session.Counters();
+    return std::to_string(session.Decoder().DecodedCount()) + " frames decoded, " +
+           std::to_string(session.Decoder().RejectedCount()) + " rejected, " +
+           std::to_string(session.Assembler().DroppedCount()) + " dropped; " +
+           std::to_string(session.Log().RowCount()) + " rows; " +
+           std::to_string(counters.OverLimit) + " over limit, " +
+           std::to_string(counters.Sampling) + " sampling, " + std::to_string(counters.Repeats) +
+           " repeats; " + std::to_string(session.Display().beeps) + " beeps";
 }
 
 std::string ChartSummary(const MeterSession& session) {
-    const TrendChartModel& model = session.chartModel;
+    const TrendChartModel& model = session.ChartModel();
     return "chart points=" + std::to_string(model.PointCount(0)) +
-           " page=" + std::to_string(session.chart.GetPageNo()) +
-           " pages=" + std::to_string(session.chart.GetPageCount()) +
+           " page=" + std::to_string(session.Chart().GetPageNo()) +
+           " pages=" + std::to_string(session.Chart().GetPageCount()) +
            " window=" + FormatFixed(model.XMinimum()) + ".." + FormatFixed(model.XMaximum()) +
            " active=" + std::to_string(model.ActiveSeries());
 }

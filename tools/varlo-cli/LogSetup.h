@@ -28,6 +28,7 @@ struct LogOptions : ReadOptions {
     std::int64_t periodMs = 500;
     bool chart = false;
     // -o FILE: the log goes to FILE at the end, nothing to standard output.
+    // "-o -" leaves it unset: the rows go to standard output as they come.
     std::optional<std::string> output;
     std::string input;
     // Options this build knows beyond the replay ones, kept for the sources
