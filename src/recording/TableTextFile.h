@@ -14,9 +14,9 @@ class ReadingLog;
 
 // The table text file without its messages.
 
-// Writes the header and the first `rows` rows of the log (all it holds once
-// called, when the writer is made) to an open device, a step at a time. The
-// log may grow between steps; the rows written are not to change.
+// Writes the header and the first `rows` rows of the log (at most the rows it
+// holds when the writer is made) to an open device, a step at a time. The log
+// may grow between steps; the rows being written must not change.
 std::unique_ptr<TableRowWriter> MakeTableTextWriter(const ReadingLog& log, std::size_t rows,
                                                     QIODevice& device);
 

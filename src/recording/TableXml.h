@@ -34,9 +34,9 @@ class ReadingLog;
 // One text element per row keeps the file small and quick to read; a row of
 // more than 64 KiB is refused.
 
-// Writes the document with the first `rows` rows of the log (all it holds
-// once called, when the writer is made) to an open device, a step at a time.
-// The log may grow between steps; the rows written are not to change.
+// Writes the document with the first `rows` rows of the log (at most the rows
+// it holds when the writer is made) to an open device, a step at a time. The
+// log may grow between steps; the rows being written must not change.
 std::unique_ptr<TableRowWriter> MakeTableXmlWriter(const ReadingLog& log, std::size_t rows,
                                                    QIODevice& device);
 
@@ -46,8 +46,9 @@ std::unique_ptr<TableRowWriter> MakeTableXmlWriter(const ReadingLog& log, std::s
 // or its columns do not match the log's.
 std::unique_ptr<TableRowReader> MakeTableXmlReader(QIODevice& device, ReadingLog& log);
 
-// The same in one call. False when the file could not be written (the old file is then as it was),
-// `refusal` then getting the writer's reason, if any.
+// The same in one call. Writes every row of the log to `path` through a
+// SafeFileWriter; false when the file could not be written (the old file is
+// then as it was), `refusal` then getting the writer's reason, if any.
 bool WriteTableXml(const ReadingLog& log, const std::string& path, std::string* refusal = nullptr);
 // Writes the same document to an open device.
 bool WriteTableXml(const ReadingLog& log, QIODevice& device);
