@@ -4,6 +4,7 @@
 #include <QEvent>
 #include <QEventLoop>
 #include <QProgressDialog>
+#include <QScopedValueRollback>
 #include <QTimer>
 #include <QWindow>
 #include <algorithm>
@@ -86,19 +87,18 @@ bool FileJobRunner::Run(TableFileJob& job, const QString& label) {
     bool cancelButton = true;
     connect(&stepper, &QTimer::timeout, &loop, [&] {
         if (stepping) return;  // the dialog's own event processing
-        stepping = true;
+        const QScopedValueRollback busy(stepping, true);
         if (dialog.wasCanceled()) job.Cancel();
         if (!job.Step(stepBudget_)) {
             stepper.stop();
             loop.quit();
-        } else {
-            if (cancelButton && !job.CanCancel()) {
-                dialog.setCancelButton(nullptr);  // too late to cancel: the file is complete
-                cancelButton = false;
-            }
-            dialog.setValue(Scaled(job.GetProgress()));
+            return;
         }
-        stepping = false;
+        if (cancelButton && !job.CanCancel()) {
+            dialog.setCancelButton(nullptr);  // too late to cancel: the file is complete
+            cancelButton = false;
+        }
+        dialog.setValue(Scaled(job.GetProgress()));
     });
     stepper.start();
     loop.exec();

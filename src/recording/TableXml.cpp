@@ -262,22 +262,20 @@ class XmlTableReader : public TableRowReader {
 
     enum class RowsRead { Some, All, Wrong };
 
-    // Rows until </rows> or the deadline.
+    // Rows until </rows> or the deadline, which is looked at every so many
+    // rows or tokens between them (blanks, comments).
     RowsRead ReadRows(const StepDeadline& deadline) {
-        std::size_t rows = 0;
-        for (;;) {
+        for (std::size_t pieces = 1;; ++pieces) {
             const auto token = Next();
             if (token == QXmlStreamReader::EndElement) return RowsRead::All;  // </rows>
             if (token == QXmlStreamReader::StartElement) {
                 if (xml_.name() != kRow || !xml_.attributes().isEmpty() || !ReadRow()) {
                     return RowsRead::Wrong;
                 }
-                if (++rows % kRowsPerDeadlineCheck == 0 && deadline.Passed()) {
-                    return RowsRead::Some;
-                }
             } else if (!Skip(token)) {
                 return RowsRead::Wrong;
             }
+            if (pieces % kRowsPerDeadlineCheck == 0 && deadline.Passed()) return RowsRead::Some;
         }
     }
 
