@@ -181,19 +181,21 @@ bool MeterSession::SpeedButton2Click(const std::string& fileName) {
 
 std::unique_ptr<TableFileJob> MeterSession::StartSaveJob(const std::string& fileName) {
     if (fileJobRunning_) return nullptr;
-    fileJobRunning_ = true;
     // Rows recorded meanwhile go after the rows saved: nothing to hold.
-    return MakeSaveJob(log_, fileName, dialogs_, [this] { fileJobRunning_ = false; });
+    auto job = MakeSaveJob(log_, fileName, dialogs_, [this] { fileJobRunning_ = false; });
+    fileJobRunning_ = true;
+    return job;
 }
 
 std::unique_ptr<TableFileJob> MeterSession::StartOpenJob(const std::string& fileName) {
     if (fileJobRunning_) return nullptr;
-    fileJobRunning_ = true;
-    recorder_.HoldRows();
-    return MakeOpenJob(log_, fileName, dialogs_, [this] {
+    auto job = MakeOpenJob(log_, fileName, dialogs_, [this] {
         fileJobRunning_ = false;
         recorder_.ReleaseHeldRows();
     });
+    fileJobRunning_ = true;
+    recorder_.HoldRows();
+    return job;
 }
 
 }  // namespace varlo
