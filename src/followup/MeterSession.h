@@ -19,6 +19,7 @@
 #include "recording/ReadingLog.h"
 #include "recording/RecallClock.h"
 #include "recording/Recorder.h"
+#include "recording/TableFileJob.h"
 
 namespace varlo {
 
@@ -148,9 +149,21 @@ class MeterSession : private ReadingFollowUp,
     // throws and leaves the page size as it was.
     void Timer2Timer();
 
-    // --- Table files: the save and open commands with the chosen name.
+    // --- Table files: the save and open commands with the chosen name, in
+    // one call.
     bool saveasClick(const std::string& fileName);
     bool SpeedButton2Click(const std::string& fileName);
+    // The same commands as jobs that run in steps, for the window, which
+    // serves its events between them (frames go on meanwhile). A save writes
+    // the rows the log holds when it starts. Rows recorded while a load runs
+    // wait aside and follow the loaded rows when it ends (after the log as it
+    // was, should it fail or be cancelled). While a job holds the log,
+    // nothing else changes it: another job is not started (nullptr), the
+    // one-call commands above and Record New refuse (false, without a
+    // question). A job must not outlive the session.
+    std::unique_ptr<TableFileJob> StartSaveJob(const std::string& fileName);
+    std::unique_ptr<TableFileJob> StartOpenJob(const std::string& fileName);
+    bool FileJobRunning() const { return fileJobRunning_; }
 
     // --- What the window shows, read-only.
     const LcdPanel& Panel() const { return decoder_.Panel(); }
@@ -239,6 +252,7 @@ class MeterSession : private ReadingFollowUp,
     AlarmLimits alarms_;
     Recorder recorder_;
     std::unique_ptr<Timer> timer2_;
+    bool fileJobRunning_ = false;  // a table-file job holds the log
 };
 
 }  // namespace varlo

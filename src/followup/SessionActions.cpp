@@ -90,6 +90,7 @@ void MeterSession::RecordLimitClick(RecordLimitItem item) {
 }
 
 bool MeterSession::RecordNewClick() {
+    if (fileJobRunning_) return false;
     return recorder_.RecordNewClick();
 }
 
@@ -169,11 +170,32 @@ void MeterSession::RunTimer2() {
 }
 
 bool MeterSession::saveasClick(const std::string& fileName) {
-    return varlo::saveasClick(log_, fileName, dialogs_);
+    const auto job = StartSaveJob(fileName);
+    return job && job->Run();
 }
 
 bool MeterSession::SpeedButton2Click(const std::string& fileName) {
-    return varlo::SpeedButton2Click(log_, fileName, dialogs_);
+    const auto job = StartOpenJob(fileName);
+    return job && job->Run();
+}
+
+std::unique_ptr<TableFileJob> MeterSession::StartSaveJob(const std::string& fileName) {
+    if (fileJobRunning_) return nullptr;
+    // Rows recorded meanwhile go after the rows saved: nothing to hold.
+    auto job = MakeSaveJob(log_, fileName, dialogs_, [this] { fileJobRunning_ = false; });
+    fileJobRunning_ = true;
+    return job;
+}
+
+std::unique_ptr<TableFileJob> MeterSession::StartOpenJob(const std::string& fileName) {
+    if (fileJobRunning_) return nullptr;
+    auto job = MakeOpenJob(log_, fileName, dialogs_, [this] {
+        fileJobRunning_ = false;
+        recorder_.ReleaseHeldRows();
+    });
+    fileJobRunning_ = true;
+    recorder_.HoldRows();
+    return job;
 }
 
 }  // namespace varlo

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <limits>
 #include <stdexcept>
+#include <utility>
 
 #include "common/Utf8.h"
 #include "common/VarloError.h"
@@ -301,6 +302,15 @@ void ReadingLog::EraseFront(std::size_t count) {
         dictionaries_[slot].Swap(kept);
     }
     NotifyReset();
+}
+
+void ReadingLog::SwapRows(ReadingLog& other) noexcept {
+    chunks_.swap(other.chunks_);
+    std::swap(rowCount_, other.rowCount_);
+    for (int slot = 0; slot < kTextColumnCount; ++slot) {
+        dictionaries_[slot].Swap(other.dictionaries_[slot]);
+    }
+    std::swap(separators_, other.separators_);
 }
 
 void ReadingLog::NotifyRowsAppended(std::size_t first, std::size_t last) {

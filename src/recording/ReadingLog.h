@@ -107,6 +107,12 @@ class ReadingLog {
     // load that replaces the rows reads the new ones behind the old first).
     void EraseFront(std::size_t count);
 
+    // Exchanges the rows and texts of two logs without copying them: a load
+    // that replaces the rows reads into a log of its own and swaps it in
+    // once complete. Observers and their suspension stay with their logs,
+    // and hear nothing. Views of texts follow the rows they came from.
+    void SwapRows(ReadingLog& other) noexcept;
+
     void SetObserver(ReadingLogObserver* observer) { observer_ = observer; }
     // Loaders append silently, then announce once on success.
     void SetNotificationsSuspended(bool suspended) { suspended_ = suspended; }

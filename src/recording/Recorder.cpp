@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <limits>
+#include <utility>
 
 #include "common/VarloError.h"
 #include "recording/NumberText.h"
@@ -71,8 +72,13 @@ RecordOutcome Recorder::INDataToTable(const MeterReading& reading, const RecordC
         state_.LastRecordKey = std::move(key);
         state_.SampleCountdown = *interval;
         ++state_.RecordCount;
-        log_.AppendRow(state_.NextRecordNo, time, reading.FunctionText, reading.ValueText,
-                       reading.UnitText, reading.JudgeText, CountsValue(reading.Counts));
+        if (holding_) {
+            held_.push_back({state_.NextRecordNo, time, reading.FunctionText, reading.ValueText,
+                             reading.UnitText, reading.JudgeText, CountsValue(reading.Counts)});
+        } else {
+            log_.AppendRow(state_.NextRecordNo, time, reading.FunctionText, reading.ValueText,
+                           reading.UnitText, reading.JudgeText, CountsValue(reading.Counts));
+        }
         ++state_.NextRecordNo;
         ++counters_.Recorded;
     }
@@ -104,6 +110,14 @@ bool Recorder::RecordNewClick() {
     state_.RecordCount = 0;
     window_.BtNewClick();
     return true;
+}
+
+void Recorder::ReleaseHeldRows() {
+    holding_ = false;
+    const std::vector<HeldRow> rows = std::exchange(held_, {});
+    for (const HeldRow& row : rows) {
+        log_.AppendRow(row.no, row.time, row.function, row.value, row.unit, row.judge, row.nval);
+    }
 }
 
 void Recorder::ShowPageNo() {

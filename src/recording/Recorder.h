@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "common/Dialogs.h"
 #include "decode/Locale.h"
@@ -137,7 +138,21 @@ class Recorder {
     // the locale-change event calls this).
     void RefreshLocale();
 
+    // While rows are held (a table file is being loaded into the log, which
+    // nothing else may change meanwhile), recorded rows wait aside in their
+    // order; admission, counting, numbering and the chart go on as ever.
+    // Releasing appends the waiting rows to the log, each announced.
+    void HoldRows() { holding_ = true; }
+    void ReleaseHeldRows();
+    bool HoldingRows() const { return holding_; }
+
   private:
+    struct HeldRow {
+        std::int32_t no;
+        std::string time, function, value, unit, judge;
+        std::int32_t nval;
+    };
+
     void ShowPageNo();
 
     ReadingLog& log_;
@@ -151,6 +166,8 @@ class Recorder {
     RecordingState state_;
     RecordCounters counters_;
     RecordLimitItem checkedLimit_ = RecordLimitItem::N100001;
+    bool holding_ = false;
+    std::vector<HeldRow> held_;
 };
 
 }  // namespace varlo

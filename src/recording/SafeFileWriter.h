@@ -38,7 +38,8 @@ class SafeFileWriter {
     QIODevice* Device();
     bool Write(std::string_view bytes);
     // True when the file now holds everything written; false when anything
-    // failed, the old file then being as it was.
+    // failed, the old file then being as it was. It may wait for the disk,
+    // and may run on another thread than the writing, never at once with it.
     bool Commit();
 
   private:

@@ -1,7 +1,11 @@
 #pragma once
 
+#include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
+
+#include "recording/TableFileJob.h"
 
 namespace varlo {
 
@@ -46,6 +50,16 @@ bool saveasClick(const ReadingLog& log, const std::string& fileName, Dialogs& di
 // The open command with the name chosen in the open dialog: the file's rows
 // are added to the log (an XML file replaces them).
 bool SpeedButton2Click(ReadingLog& log, const std::string& fileName, Dialogs& dialogs);
+
+// The save and open commands as jobs that run in steps (TableSaveJob,
+// TableLoadJob), with the same files and messages; `onLogReleased` runs once
+// the job is done with the log. The commands above run these to their end.
+std::unique_ptr<TableFileJob> MakeSaveJob(const ReadingLog& log, const std::string& fileName,
+                                          Dialogs& dialogs,
+                                          std::function<void()> onLogReleased = {});
+std::unique_ptr<TableFileJob> MakeOpenJob(ReadingLog& log, const std::string& fileName,
+                                          Dialogs& dialogs,
+                                          std::function<void()> onLogReleased = {});
 
 // Loads `in` into an empty log by the open command's rule and saves it to
 // `out` by the save command's rule. False on failure, `out` being then as it

@@ -2,7 +2,6 @@
 
 #include <QFile>
 #include <algorithm>
-#include <memory>
 #include <vector>
 
 #include "recording/Cp1252.h"
@@ -55,7 +54,129 @@ class RowReader {
     std::string text_;
 };
 
+class TextWriter : public TableRowWriter {
+  public:
+    TextWriter(const ReadingLog& log, std::size_t rows, QIODevice& device)
+        : log_(log), rows_(rows), device_(device) {}
+
+    TableStep Write(const StepDeadline& deadline) override {
+        if (state_ != TableStep::More) return state_;
+        if (!started_) {
+            started_ = true;
+            chunk_ = FormatTableHeader();
+            chunk_.reserve(std::min<std::size_t>(kWriteChunkBytes, 64 * (rows_ + 1)) + 1024);
+        }
+        while (next_ < rows_) {
+            const std::size_t end = std::min(rows_, next_ + kRowsPerDeadlineCheck);
+            for (; next_ < end; ++next_) {
+                AppendTableRow(log_, next_, chunk_);
+                if (chunk_.size() >= kWriteChunkBytes && !Flush())
+                    return state_ = TableStep::Failed;
+            }
+            if (next_ < rows_ && deadline.Passed()) return TableStep::More;
+        }
+        return state_ = Flush() ? TableStep::Done : TableStep::Failed;
+    }
+
+    std::size_t RowsWritten() const override { return next_; }
+
+  private:
+    bool Flush() {
+        const auto size = static_cast<qint64>(chunk_.size());
+        const bool ok = device_.write(chunk_.data(), size) == size;
+        chunk_.clear();
+        return ok;
+    }
+
+    const ReadingLog& log_;
+    const std::size_t rows_;
+    QIODevice& device_;
+    std::string chunk_;
+    std::size_t next_ = 0;
+    bool started_ = false;
+    TableStep state_ = TableStep::More;
+};
+
+class TextReader : public TableRowReader {
+  public:
+    TextReader(QIODevice& device, ReadingLog& log)
+        : device_(device),
+          rows_(log),
+          buffer_(std::make_unique_for_overwrite<char[]>(kReadChunkBytes)) {}
+
+    TableStep Read(const StepDeadline& deadline) override {
+        while (state_ == TableStep::More) {
+            state_ = ReadChunk();
+            if (deadline.Passed()) break;
+        }
+        return state_;
+    }
+
+  private:
+    // Reads one piece of the device and turns its whole lines into rows.
+    TableStep ReadChunk() {
+        const qint64 got = device_.read(buffer_.get(), static_cast<qint64>(kReadChunkBytes));
+        if (got < 0) return TableStep::Failed;
+        if (got == 0) return AtEnd();
+        anyByte_ = true;
+        std::string_view data(buffer_.get(), static_cast<std::size_t>(got));
+        if (afterCr_ && data.front() == '\n') data.remove_prefix(1);
+        afterCr_ = false;
+        while (!data.empty()) {
+            const std::size_t end = data.find_first_of("\r\n");
+            if (end == std::string_view::npos) {
+                if (carry_.size() + data.size() > kMaxTableLineBytes) return TableStep::Failed;
+                carry_.append(data);
+                break;
+            }
+            std::string_view line = data.substr(0, end);
+            if (!carry_.empty()) {
+                if (carry_.size() + line.size() > kMaxTableLineBytes) return TableStep::Failed;
+                carry_.append(line);
+                line = carry_;
+            } else if (line.size() > kMaxTableLineBytes) {
+                return TableStep::Failed;
+            }
+            if (!rows_.Line(line)) return TableStep::Failed;
+            carry_.clear();
+            std::size_t next = end + 1;
+            if (data[end] == '\r') {
+                if (next < data.size()) {
+                    if (data[next] == '\n') ++next;
+                } else {
+                    afterCr_ = true;
+                }
+            }
+            data.remove_prefix(next);
+        }
+        return TableStep::More;
+    }
+
+    TableStep AtEnd() {
+        if (!carry_.empty() && !rows_.Line(carry_)) return TableStep::Failed;
+        // An empty input has no first line to drop.
+        return anyByte_ ? TableStep::Done : TableStep::Failed;
+    }
+
+    QIODevice& device_;
+    RowReader rows_;
+    std::unique_ptr<char[]> buffer_;
+    std::string carry_;     // the start of a line that runs into the next piece
+    bool afterCr_ = false;  // the last line ended at a CR; a LF next belongs to it
+    bool anyByte_ = false;
+    TableStep state_ = TableStep::More;
+};
+
 }  // namespace
+
+std::unique_ptr<TableRowWriter> MakeTableTextWriter(const ReadingLog& log, std::size_t rows,
+                                                    QIODevice& device) {
+    return std::make_unique<TextWriter>(log, std::min(rows, log.RowCount()), device);
+}
+
+std::unique_ptr<TableRowReader> MakeTableTextReader(QIODevice& device, ReadingLog& log) {
+    return std::make_unique<TextReader>(device, log);
+}
 
 bool WriteTableText(const ReadingLog& log, const std::string& path, std::string* refusal) {
     SafeFileWriter writer(path);
@@ -67,20 +188,7 @@ bool WriteTableText(const ReadingLog& log, const std::string& path, std::string*
 }
 
 bool WriteTableText(const ReadingLog& log, QIODevice& device) {
-    const auto write = [&](const std::string& bytes) {
-        const auto size = static_cast<qint64>(bytes.size());
-        return device.write(bytes.data(), size) == size;
-    };
-    std::string chunk = FormatTableHeader();
-    chunk.reserve(std::min<std::size_t>(kWriteChunkBytes, 64 * (log.RowCount() + 1)) + 1024);
-    for (std::size_t row = 0; row < log.RowCount(); ++row) {
-        AppendTableRow(log, row, chunk);
-        if (chunk.size() >= kWriteChunkBytes) {
-            if (!write(chunk)) return false;
-            chunk.clear();
-        }
-    }
-    return write(chunk);
+    return RunToEnd(*MakeTableTextWriter(log, log.RowCount(), device));
 }
 
 bool ReadTableText(const std::string& path, ReadingLog& log) {
@@ -88,51 +196,8 @@ bool ReadTableText(const std::string& path, ReadingLog& log) {
     return file.open(QIODevice::ReadOnly) && ReadTableText(file, log);
 }
 
-bool ReadTableText(QIODevice& file, ReadingLog& log) {
-    RowReader rows(log);
-    const auto buffer = std::make_unique_for_overwrite<char[]>(kReadChunkBytes);
-    std::string carry;     // the start of a line that runs into the next chunk
-    bool afterCr = false;  // the last line ended at a CR; a LF next belongs to it
-    bool anyByte = false;
-    while (true) {
-        const qint64 got = file.read(buffer.get(), static_cast<qint64>(kReadChunkBytes));
-        if (got < 0) return false;
-        if (got == 0) break;
-        anyByte = true;
-        std::string_view data(buffer.get(), static_cast<std::size_t>(got));
-        if (afterCr && data.front() == '\n') data.remove_prefix(1);
-        afterCr = false;
-        while (!data.empty()) {
-            const std::size_t end = data.find_first_of("\r\n");
-            if (end == std::string_view::npos) {
-                if (carry.size() + data.size() > kMaxTableLineBytes) return false;
-                carry.append(data);
-                break;
-            }
-            std::string_view line = data.substr(0, end);
-            if (!carry.empty()) {
-                if (carry.size() + line.size() > kMaxTableLineBytes) return false;
-                carry.append(line);
-                line = carry;
-            } else if (line.size() > kMaxTableLineBytes) {
-                return false;
-            }
-            if (!rows.Line(line)) return false;
-            carry.clear();
-            std::size_t next = end + 1;
-            if (data[end] == '\r') {
-                if (next < data.size()) {
-                    if (data[next] == '\n') ++next;
-                } else {
-                    afterCr = true;
-                }
-            }
-            data.remove_prefix(next);
-        }
-    }
-    if (!carry.empty() && !rows.Line(carry)) return false;
-    if (!anyByte) return false;  // no first line to drop
-    return true;
+bool ReadTableText(QIODevice& device, ReadingLog& log) {
+    return RunToEnd(*MakeTableTextReader(device, log));
 }
 
 }  // namespace varlo

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
+#include <algorithm>
 
 #include "common/Hex.h"
 #include "common/Utf8.h"
@@ -132,15 +133,42 @@ bool UnescapeText(std::string_view field, std::string& out) {
 
 // The reader of one file; every method returns false at the first thing that
 // is not the layout.
-class XmlTableReader {
+class XmlTableReader : public TableRowReader {
   public:
     XmlTableReader(QIODevice* device, ReadingLog& log) : device_(device), log_(log) {}
 
-    bool Read() {
+    TableStep Read(const StepDeadline& deadline) override {
+        if (state_ == TableStep::More) state_ = Advance(deadline);
+        return state_;
+    }
+
+  private:
+    TableStep Advance(const StepDeadline& deadline) {
+        if (!headRead_) {
+            headRead_ = true;
+            if (!ReadHead()) return TableStep::Failed;
+        }
+        switch (ReadRows(deadline)) {
+            case RowsRead::Some:
+                return TableStep::More;
+            case RowsRead::All:
+                return ReadTail() ? TableStep::Done : TableStep::Failed;
+            case RowsRead::Wrong:
+                break;
+        }
+        return TableStep::Failed;
+    }
+
+    // Up to the start of <rows>.
+    bool ReadHead() {
         if (!NextElement() || xml_.name() != kRoot) return false;
         if (xml_.attributes().value(QStringLiteral("version")) != kVersion) return false;
         if (!NextElement() || xml_.name() != kColumns || !ReadColumns()) return false;
-        if (!NextElement() || xml_.name() != kRows || !ReadRows()) return false;
+        return NextElement() && xml_.name() == kRows;
+    }
+
+    // From </rows> on.
+    bool ReadTail() {
         if (!NextEnd()) return false;  // </readingLog>
         // Nothing but comments and blanks may follow, up to the end of the
         // input.
@@ -152,7 +180,6 @@ class XmlTableReader {
         }
     }
 
-  private:
     // No token of the layout comes near this; a longer one (a huge comment,
     // a run of blanks, a row's text) is refused before it is held whole.
     static constexpr qint64 kMaxTokenBytes = 4 * static_cast<qint64>(kMaxTableLineBytes);
@@ -233,17 +260,22 @@ class XmlTableReader {
         return NextEnd();  // </columns>
     }
 
-    bool ReadRows() {
-        for (;;) {
+    enum class RowsRead { Some, All, Wrong };
+
+    // Rows until </rows> or the deadline, which is looked at every so many
+    // rows or tokens between them (blanks, comments).
+    RowsRead ReadRows(const StepDeadline& deadline) {
+        for (std::size_t pieces = 1;; ++pieces) {
             const auto token = Next();
-            if (token == QXmlStreamReader::EndElement) return true;  // </rows>
+            if (token == QXmlStreamReader::EndElement) return RowsRead::All;  // </rows>
             if (token == QXmlStreamReader::StartElement) {
                 if (xml_.name() != kRow || !xml_.attributes().isEmpty() || !ReadRow()) {
-                    return false;
+                    return RowsRead::Wrong;
                 }
             } else if (!Skip(token)) {
-                return false;
+                return RowsRead::Wrong;
             }
+            if (pieces % kRowsPerDeadlineCheck == 0 && deadline.Passed()) return RowsRead::Some;
         }
     }
 
@@ -288,6 +320,83 @@ class XmlTableReader {
     ReadingLog& log_;
     QString content_;
     std::string text_;
+    bool headRead_ = false;
+    TableStep state_ = TableStep::More;
+};
+
+class XmlWriter : public TableRowWriter {
+  public:
+    XmlWriter(const ReadingLog& log, std::size_t rows, QIODevice& device)
+        : log_(log), rows_(rows), device_(device), xml_(&buffer_) {}
+
+    TableStep Write(const StepDeadline& deadline) override {
+        if (state_ != TableStep::More) return state_;
+        if (!started_) {
+            started_ = true;
+            WriteHead();
+        }
+        while (next_ < rows_) {
+            const std::size_t end = std::min(rows_, next_ + kRowsPerDeadlineCheck);
+            for (; next_ < end; ++next_) {
+                row_.clear();
+                AppendRowText(log_, next_, row_);
+                xml_.writeTextElement(
+                    kRow, QString::fromUtf8(row_.data(), static_cast<qsizetype>(row_.size())));
+            }
+            if (buffer_.size() >= kFlushChars && !Flush()) return state_ = TableStep::Failed;
+            if (next_ < rows_ && deadline.Passed()) return TableStep::More;
+        }
+        xml_.writeEndElement();
+        xml_.writeEndElement();
+        xml_.writeEndDocument();
+        return state_ = !xml_.hasError() && Flush() ? TableStep::Done : TableStep::Failed;
+    }
+
+    std::size_t RowsWritten() const override { return next_; }
+
+  private:
+    void WriteHead() {
+        xml_.setAutoFormatting(true);
+        xml_.setAutoFormattingIndent(1);
+        xml_.writeStartDocument();
+        xml_.writeStartElement(kRoot);
+        xml_.writeAttribute(QStringLiteral("version"), kVersion);
+        xml_.writeStartElement(kColumns);
+        for (int column = 0; column < ReadingLog::kColumnCount; ++column) {
+            const std::string_view name = ReadingLog::ColumnName(column);
+            xml_.writeEmptyElement(kColumn);
+            xml_.writeAttribute(
+                QStringLiteral("name"),
+                QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
+            if (ReadingLog::IsIntegerColumn(column)) {
+                xml_.writeAttribute(QStringLiteral("type"), kInt32);
+            } else {
+                xml_.writeAttribute(QStringLiteral("type"), kText);
+                xml_.writeAttribute(QStringLiteral("length"),
+                                    QString::number(ReadingLog::kMaxTextLength));
+            }
+        }
+        xml_.writeEndElement();
+        xml_.writeStartElement(kRows);
+    }
+
+    // The writer fills a string that goes to the device in pieces, which is
+    // much quicker than letting it write each bit of markup to the device.
+    bool Flush() {
+        const QByteArray utf8 = buffer_.toUtf8();
+        buffer_.clear();
+        return device_.write(utf8) == utf8.size();
+    }
+
+    const ReadingLog& log_;
+    const std::size_t rows_;
+    QIODevice& device_;
+    QString buffer_;
+    QXmlStreamWriter xml_;
+    std::string row_;
+    std::size_t next_ = 0;
+    bool started_ = false;
+    TableStep state_ = TableStep::More;
 };
 
 }  // namespace
@@ -302,48 +411,7 @@ bool WriteTableXml(const ReadingLog& log, const std::string& path, std::string* 
 }
 
 bool WriteTableXml(const ReadingLog& log, QIODevice& device) {
-    // The writer fills a string that goes to the device in pieces, which is
-    // much quicker than letting it write each bit of markup to the device.
-    QString buffer;
-    QXmlStreamWriter xml(&buffer);
-    const auto flush = [&] {
-        const QByteArray utf8 = buffer.toUtf8();
-        buffer.clear();
-        return device.write(utf8) == utf8.size();
-    };
-    xml.setAutoFormatting(true);
-    xml.setAutoFormattingIndent(1);
-    xml.writeStartDocument();
-    xml.writeStartElement(kRoot);
-    xml.writeAttribute(QStringLiteral("version"), kVersion);
-    xml.writeStartElement(kColumns);
-    for (int column = 0; column < ReadingLog::kColumnCount; ++column) {
-        const std::string_view name = ReadingLog::ColumnName(column);
-        xml.writeEmptyElement(kColumn);
-        xml.writeAttribute(QStringLiteral("name"),
-                           QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
-        if (ReadingLog::IsIntegerColumn(column)) {
-            xml.writeAttribute(QStringLiteral("type"), kInt32);
-        } else {
-            xml.writeAttribute(QStringLiteral("type"), kText);
-            xml.writeAttribute(QStringLiteral("length"),
-                               QString::number(ReadingLog::kMaxTextLength));
-        }
-    }
-    xml.writeEndElement();
-    xml.writeStartElement(kRows);
-    std::string row;
-    for (std::size_t index = 0; index < log.RowCount(); ++index) {
-        row.clear();
-        AppendRowText(log, index, row);
-        xml.writeTextElement(kRow,
-                             QString::fromUtf8(row.data(), static_cast<qsizetype>(row.size())));
-        if (buffer.size() >= kFlushChars && !flush()) return false;
-    }
-    xml.writeEndElement();
-    xml.writeEndElement();
-    xml.writeEndDocument();
-    return !xml.hasError() && flush();
+    return RunToEnd(*MakeTableXmlWriter(log, log.RowCount(), device));
 }
 
 bool ReadTableXml(const std::string& path, ReadingLog& log) {
@@ -352,8 +420,16 @@ bool ReadTableXml(const std::string& path, ReadingLog& log) {
 }
 
 bool ReadTableXml(QIODevice& device, ReadingLog& log) {
-    XmlTableReader reader(&device, log);
-    return reader.Read();
+    return RunToEnd(*MakeTableXmlReader(device, log));
+}
+
+std::unique_ptr<TableRowWriter> MakeTableXmlWriter(const ReadingLog& log, std::size_t rows,
+                                                   QIODevice& device) {
+    return std::make_unique<XmlWriter>(log, std::min(rows, log.RowCount()), device);
+}
+
+std::unique_ptr<TableRowReader> MakeTableXmlReader(QIODevice& device, ReadingLog& log) {
+    return std::make_unique<XmlTableReader>(&device, log);
 }
 
 }  // namespace varlo
