@@ -305,6 +305,8 @@ void TFCOMM::BtPrintClick() {
 void TFCOMM::BtSaveClick() {
     const auto chosen = fileDialogs_.Execute(SavePictureDialog1());
     if (!chosen) return;
+    const auto replace = BitmapReplaceQuestion(*chosen);
+    if (replace && dialogs_.Ask(*replace) == Dialogs::Answer::No) return;
     const std::string written = SaveChartBitmap(Control<QWidget>("Chtshow"), *chosen);
     dialogs_.Inform(kGraphicSaved + written);
 }
