@@ -74,13 +74,14 @@ class WindowHandlersTest : public QObject {
     // "Exit" and the close box end the program without a question, also
     // with unsaved readings in the log.
     void exitAndCloseBoxAskNothing() {
-        WindowFixture exit;
-        exit.Show();
-        AddRows(exit.window->Session(), 2);
-        emit exit.Get<varlo::app::ClickPanel>("BtExit").clicked();
-        QVERIFY(!exit.window->isVisible());
-        QVERIFY(exit.dialogs.asked.empty());
-
+        {
+            WindowFixture exit;
+            exit.Show();
+            AddRows(exit.window->Session(), 2);
+            emit exit.Get<varlo::app::ClickPanel>("BtExit").clicked();
+            QVERIFY(!exit.window->isVisible());
+            QVERIFY(exit.dialogs.asked.empty());
+        }
         WindowFixture closeBox;
         closeBox.Show();
         AddRows(closeBox.window->Session(), 2);
