@@ -351,6 +351,23 @@ class WindowUsbTest : public QObject {
         }
     }
 
+    // A line the user chooses in the device list is the device the links
+    // use from then on.
+    void aLineChosenInTheDeviceList() {
+        auto fake = Devices({{"a-mouse", Mouse()}, {"cable", Cable()}});
+        WindowFixture f(fake);
+        f.Show();
+        auto& devices = f.Get<QListWidget>("DevListBox");
+        QCOMPARE(devices.currentRow(), 1);
+        devices.setFocus();
+        QTest::keyClick(&devices, Qt::Key_Up);
+        QCOMPARE(devices.currentRow(), 0);
+        QCOMPARE(f.window->Usb().DevListBox().Selected(), 0);
+        Click(f.Get("InfoBtn"));
+        QCOMPARE(QString::fromStdString(f.dialogs.informed.at(0)).section('\n', 0, 0),
+                 QStringLiteral("Optical Mouse"));
+    }
+
     // "Info" shows what the window knows of the selected device, or that no
     // cable is selected; it changes nothing of the devices.
     void infoBox_data() {
