@@ -5,6 +5,8 @@
 #include <QTimer>
 #include <cstdint>
 #include <memory>
+#include <stdexcept>
+#include <string>
 #include <vector>
 
 #include "app/EditBinding.h"
@@ -155,5 +157,12 @@ class TFCOMM : public QMainWindow, private SessionView {
     QRect chartBounds_;  // the chart's bounds before it was enlarged
     bool shown_ = false;
 };
+
+template <class T>
+T& TFCOMM::Control(const char* name) const {
+    T* widget = findChild<T*>(QLatin1String(name));
+    if (widget == nullptr) throw std::logic_error(std::string("no control ") + name);
+    return *widget;
+}
 
 }  // namespace varlo::app
