@@ -298,10 +298,13 @@ int Line(double seconds) {
     std::printf("line rate, dump --port: %zu frames sent, %zu decoded over %.1f s\n", n,
                 decoded.size(), seconds);
     using namespace varlo::bench;
-    const std::string floorText = FormatMeasured(floorPer10k);
-    Figure("line rate: CPU per 10,000 frames", per10k, "s", AtMost(0.02),
-           "of it, the 50 ms poll's bare wake-ups: " + floorText +
-               " s (a thread beside it that only sleeps to each 50 ms mark)");
+    constexpr double kTargetCpu = 0.02;
+    std::string cpuNote = "of it, the 50 ms poll's bare wake-ups: " + FormatMeasured(floorPer10k) +
+                          " s (a thread beside it that only sleeps to each 50 ms mark)";
+    if (floorPer10k > kTargetCpu) {
+        cpuNote += "; the wake-ups alone exceed the target on this machine";
+    }
+    Figure("line rate: CPU per 10,000 frames", per10k, "s", AtMost(kTargetCpu), cpuNote);
     Figure("line rate: CPU per 10,000 frames beyond the wake-ups", per10k - floorPer10k, "s",
            kNoTarget, "the reading, decoding and printing of the frames");
     Figure("line rate: frames undecoded 100 ms after the last byte", static_cast<double>(late),
