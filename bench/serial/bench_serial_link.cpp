@@ -306,7 +306,8 @@ int Line(double seconds) {
     }
     Figure("line rate: CPU per 10,000 frames", per10k, "s", AtMost(kTargetCpu), cpuNote);
     Figure("line rate: CPU per 10,000 frames beyond the wake-ups", per10k - floorPer10k, "s",
-           kNoTarget, "the reading, decoding and printing of the frames");
+           kNoTarget,
+           "the rest of the dump: each tick's read of the port, decoding, and write of its lines");
     Figure("line rate: frames undecoded 100 ms after the last byte", static_cast<double>(late),
            "frames", AtMost(0),
            "of " + std::to_string(n) + "; the worst lag " + FormatMeasured(worst * 1000) + " ms");
