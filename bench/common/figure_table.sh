@@ -58,8 +58,9 @@ END {
       print line "----"
     }
   }
-  printf "%d figures: %d met, %d missed, %d without a target; %d benchmarks, %d failed\n", \
-    total, count["met"], count["missed"], count["info"], benchmarks, failed
+  printf "%d figure%s: %d met, %d missed, %d without a target; %d benchmark%s, %d failed\n", \
+    total, total == 1 ? "" : "s", count["met"], count["missed"], count["info"], benchmarks, \
+    benchmarks == 1 ? "" : "s", failed
   if (missedNames != "") print "missed: " missedNames
   if (failedNames != "") print "failed: " failedNames
   exit (failed > 0 ? 1 : 0)
