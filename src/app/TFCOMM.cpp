@@ -313,11 +313,11 @@ void TFCOMM::BtExit1Click() {
 // --- Menu "Record" and the record row -----------------------------------------
 
 void TFCOMM::saveasClick() {
-    if (const auto name = fileDialogs_.Execute(SaveDialog2())) session_->saveasClick(*name);
+    if (const auto name = fileDialogs_.Execute(SaveDialog2())) fileJobs_.Save(*session_, *name);
 }
 
 void TFCOMM::SpeedButton2Click() {
-    if (const auto name = fileDialogs_.Execute(OpenDialog1())) session_->SpeedButton2Click(*name);
+    if (const auto name = fileDialogs_.Execute(OpenDialog1())) fileJobs_.Open(*session_, *name);
 }
 
 void TFCOMM::BtPrintClick() {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/EditBinding.h"
+#include "app/FileJobRunner.h"
 #include "followup/MeterSession.h"
 
 class QLineEdit;
@@ -139,6 +140,8 @@ class TFCOMM : public QMainWindow, private SessionView {
     const LocalClock& clock_;
     Dialogs& dialogs_;
     FileDialogs& fileDialogs_;
+    // Saves and opens run in steps under a progress dialog.
+    FileJobRunner fileJobs_{this};
     std::unique_ptr<MeterSession> session_;
     std::unique_ptr<AlarmBeep> alarm_;
     std::unique_ptr<FrameView> frameView_;
