@@ -1,6 +1,7 @@
 #include <cstdio>
 #include <exception>
 
+#include "app/FirstPaintReport.h"
 #include "app/QtDialogs.h"
 #include "app/QtFileDialogs.h"
 #include "app/TFCOMM.h"
@@ -21,6 +22,10 @@ int main(int argc, char** argv) {
         varlo::app::TFCOMM FCOMM(locale, clock, dialogs, fileDialogs);
         dialogs.SetParent(&FCOMM);
         fileDialogs.SetParent(&FCOMM);
+        // Set by the start-up benchmark only.
+        if (qEnvironmentVariableIsSet("VARLO_REPORT_FIRST_PAINT")) {
+            varlo::app::ReportFirstPaint(FCOMM);
+        }
         FCOMM.show();
         return varlo::app::VarloApplication::exec();
     } catch (const std::exception& error) {
