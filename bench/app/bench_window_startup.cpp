@@ -77,8 +77,9 @@ pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>
 }
 
 // The next line from `fd` that begins with `prefix`, waiting up to
-// `seconds` in all; every other line is passed to standard error.
-std::optional<std::string> ReadLineStarting(int fd, const std::string& prefix, double seconds) {
+// `seconds` in all; every other line read before it is added to `other`.
+std::optional<std::string> ReadLineStarting(int fd, const std::string& prefix, double seconds,
+                                            std::string& other) {
     const auto end = Clock::now() + std::chrono::duration_cast<Clock::duration>(
                                         std::chrono::duration<double>(seconds));
     std::string pending;
@@ -87,7 +88,7 @@ std::optional<std::string> ReadLineStarting(int fd, const std::string& prefix, d
             std::string line = pending.substr(0, nl);
             pending.erase(0, nl + 1);
             if (line.rfind(prefix, 0) == 0) return line.substr(prefix.size());
-            std::fprintf(stderr, "  %s\n", line.c_str());
+            other += "  " + line + "\n";
         }
         const auto left =
             std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now()).count();
@@ -119,10 +120,14 @@ std::optional<double> StartOnce(const std::vector<std::string>& env) {
     const auto start = Clock::now();
     const pid_t pid = Spawn({VARLO_PROGRAM}, env, err);
     if (pid < 0) return std::nullopt;
-    const auto line = ReadLineStarting(err, "first paint ", 30);
+    std::string other;
+    const auto line = ReadLineStarting(err, "first paint ", 30, other);
     close(err);
     Reap(pid, 10);
-    if (!line) return std::nullopt;
+    if (!line) {
+        std::fprintf(stderr, "the program's standard error:\n%s", other.c_str());
+        return std::nullopt;
+    }
     const Clock::time_point painted{std::chrono::duration_cast<Clock::duration>(
         std::chrono::nanoseconds(std::strtoll(line->c_str(), nullptr, 10)))};
     return std::chrono::duration<double, std::milli>(painted - start).count();
@@ -150,7 +155,8 @@ class VirtualScreen {
                      Environment({}), out, true);
         if (pid_ < 0) return;
         // The server writes its display number once it takes connections.
-        const auto number = ReadLineStarting(out, "", 20);
+        std::string other;
+        const auto number = ReadLineStarting(out, "", 20, other);
         close(out);
         if (number && !number->empty()) display_ = ":" + *number;
     }
