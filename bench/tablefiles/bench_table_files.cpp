@@ -15,6 +15,7 @@
 #include <string>
 
 #include "BenchFigure.h"
+#include "RecordedRows.h"
 #include "common/Dialogs.h"
 #include "recording/ReadingLog.h"
 #include "recording/TableFiles.h"
@@ -26,28 +27,6 @@ namespace {
 using varlo::ReadingLog;
 
 constexpr std::size_t kRows = 1'000'000;
-
-class SilentDialogs : public varlo::Dialogs {
-  public:
-    Answer Ask(const std::string&) override { return Answer::No; }
-    void Inform(const std::string&) override {}
-    void SystemMessage(const std::string&, const std::string&) override {}
-    void ShowError(const std::string&) override {}
-};
-
-void FillRecorded(ReadingLog& log) {
-    char time[16];
-    char value[16];
-    for (std::size_t i = 0; i < kRows; ++i) {
-        const std::size_t second = (12 * 3600 + i) % 86400;
-        std::snprintf(time, sizeof time, "%02zu:%02zu:%02zu", second / 3600, second / 60 % 60,
-                      second % 60);
-        const int counts = static_cast<int>((i * 7919) % 20000);
-        std::snprintf(value, sizeof value, "%02d.%03d", counts / 1000, counts % 1000);
-        log.AppendRow(static_cast<std::int32_t>(i + 1), time, i % 3 ? "DC" : "AC", value,
-                      i % 5 ? "V" : "&  *", counts < 19000 ? "Pass" : "Fail", counts);
-    }
-}
 
 // Rows whose texts never repeat: the dictionaries grow with every row, as a
 // hostile file would make them.
@@ -145,7 +124,7 @@ int main(int argc, char** argv) {
     const std::string xml = (dir / "log.xml").string();
 
     ReadingLog log;
-    FillRecorded(log);
+    varlo::bench::FillRecorded(log, kRows);
     std::printf("%zu rows, %.1f MB in the log\n", log.RowCount(), log.MemoryBytes() / 1e6);
     bool all = true;
     bool ok = false;
@@ -173,7 +152,7 @@ int main(int argc, char** argv) {
     all = all && ok;
 
     // Through the open command, with its undo mark and announcement.
-    SilentDialogs dialogs;
+    varlo::bench::SilentDialogs dialogs;
     ReadingLog opened;
     s = Seconds([&] { return varlo::SpeedButton2Click(opened, text, dialogs); }, ok);
     Report("text open command", s, 1.5, ok);

@@ -22,6 +22,7 @@
 #include <string>
 
 #include "BenchFigure.h"
+#include "RecordedRows.h"
 #include "common/Dialogs.h"
 #include "recording/ReadingLog.h"
 #include "recording/TableFiles.h"
@@ -40,28 +41,6 @@ constexpr auto kStepBudget = std::chrono::milliseconds(16);
 constexpr double kMaxStepMs = 50.0;
 constexpr double kMaxSlowdown = 1.5;
 constexpr double kMaxPeakRatio = 2.0;
-
-class SilentDialogs : public varlo::Dialogs {
-  public:
-    Answer Ask(const std::string&) override { return Answer::No; }
-    void Inform(const std::string&) override {}
-    void SystemMessage(const std::string&, const std::string&) override {}
-    void ShowError(const std::string&) override {}
-};
-
-void FillRecorded(ReadingLog& log) {
-    char time[16];
-    char value[16];
-    for (std::size_t i = 0; i < kRows; ++i) {
-        const std::size_t second = (12 * 3600 + i) % 86400;
-        std::snprintf(time, sizeof time, "%02zu:%02zu:%02zu", second / 3600, second / 60 % 60,
-                      second % 60);
-        const int counts = static_cast<int>((i * 7919) % 20000);
-        std::snprintf(value, sizeof value, "%02d.%03d", counts / 1000, counts % 1000);
-        log.AppendRow(static_cast<std::int32_t>(i + 1), time, i % 3 ? "DC" : "AC", value,
-                      i % 5 ? "V" : "&  *", counts < 19000 ? "Pass" : "Fail", counts);
-    }
-}
 
 // Wall-clock and CPU seconds.
 struct Times {
@@ -180,7 +159,7 @@ long StatusKb(const char* key) {
 // The child: loads one file by the open command, in one call or in steps,
 // and prints what it took (see LoadInChild).
 int MeasureLoad(bool inSteps, const std::string& path) {
-    SilentDialogs dialogs;
+    varlo::bench::SilentDialogs dialogs;
     const long before = StatusKb("VmRSS:");
     ReadingLog log;
     const auto job = varlo::MakeOpenJob(log, path, dialogs);
@@ -251,10 +230,10 @@ int main(int argc, char** argv) {
     std::filesystem::create_directories(dir);
 
     ReadingLog log;
-    FillRecorded(log);
+    varlo::bench::FillRecorded(log, kRows);
     std::printf("%zu rows, %.1f MB in the log; steps of %lld ms\n", log.RowCount(),
                 log.MemoryBytes() / 1e6, static_cast<long long>(kStepBudget.count()));
-    SilentDialogs dialogs;
+    varlo::bench::SilentDialogs dialogs;
     bool all = true;
     for (const char* name : {"log.txt", "log.xml"}) {
         const std::string path = (dir / name).string();

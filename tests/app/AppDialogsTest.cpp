@@ -35,10 +35,10 @@ class AppDialogsTest : public QObject {
         QTimer later;
         QObject::connect(&later, &QTimer::timeout, [&] { ++laterTicks; });
         later.start(1);
-        QTRY_COMPARE(dialogs.errors.size(), std::size_t{2});
+        QTRY_COMPARE(dialogs.Errors().size(), std::size_t{2});
         QTRY_VERIFY(laterTicks > 0);
         App().SetErrorReport(nullptr);
-        QCOMPARE(dialogs.errors, (std::vector<std::string>{
+        QCOMPARE(dialogs.Errors(), (std::vector<std::string>{
                                      "'1,5' is not a valid floating point value", "disk full"}));
         QVERIFY(!restRan);
     }

@@ -119,7 +119,7 @@ class FileJobRunnerTest : public QObject {
         QCOMPARE(edit->text(), QString());
         QTest::keyClick(edit, 'y');
         QCOMPARE(edit->text(), QStringLiteral("y"));
-        QVERIFY(bench.dialogs.shown.empty());
+        QVERIFY(bench.dialogs.messages.empty());
 
         const std::string saved = dir_.File("saved.txt");
         {
@@ -137,7 +137,7 @@ class FileJobRunnerTest : public QObject {
         ReadingLog reloaded;
         QVERIFY(varlo::ReadTableText(saved, reloaded));
         QCOMPARE(reloaded.RowCount(), rows);
-        QCOMPARE(bench.dialogs.shown,
+        QCOMPARE(bench.dialogs.messages,
                  std::vector<std::string>{"save table to specified file: " + saved + " Scuss!"});
     }
 
@@ -181,7 +181,7 @@ class FileJobRunnerTest : public QObject {
                      before + static_cast<std::size_t>(ticker.frames()));
         }
         QCOMPARE(*bench.session.Log().Int(before, ReadingLog::kNo), next);
-        QVERIFY(bench.dialogs.shown.empty());
+        QVERIFY(bench.dialogs.messages.empty());
         QVERIFY(!bench.session.FileJobRunning());
     }
 

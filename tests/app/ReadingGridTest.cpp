@@ -17,9 +17,9 @@
 #include "app/ReadingGridDelegate.h"
 #include "app/ReadingGridModel.h"
 #include "app/ReadingGridView.h"
-#include "common/Dialogs.h"
 #include "recording/ReadingLog.h"
 #include "recording/TableFiles.h"
+#include "support/RecordingDialogs.h"
 
 using varlo::ReadingLog;
 using varlo::app::ReadingGridDelegate;
@@ -41,17 +41,6 @@ void Fill(ReadingLog& log, int rows) {
 QString Cell(const QAbstractItemModel& model, int row, int column, int role = Qt::DisplayRole) {
     return model.data(model.index(row, column), role).toString();
 }
-
-class SilentDialogs : public varlo::Dialogs {
-  public:
-    Answer Ask(const std::string&) override { return Answer::No; }
-    void Inform(const std::string& text) override { shown.push_back(text); }
-    void SystemMessage(const std::string&, const std::string& text) override {
-        shown.push_back(text);
-    }
-    void ShowError(const std::string& text) override { shown.push_back(text); }
-    std::vector<std::string> shown;
-};
 
 // A grid shown offscreen, read as its user reads it: the number in the No
 // column of the rows on the screen.
@@ -449,7 +438,7 @@ void ReadingGridTest::ResetsOnClearAndOnALoad() {
     const std::string file = dir.filePath(QStringLiteral("readings.txt")).toStdString();
     ReadingLog saved;
     Fill(saved, 500);
-    SilentDialogs dialogs;
+    varlo::testing::RecordingDialogs dialogs;
     QVERIFY(varlo::SaveTableText(saved, file, dialogs));
     QVERIFY(varlo::LoadTableFile(file, log, /*emptyFirst=*/true, dialogs));
     QCOMPARE(shown.Top(), QStringLiteral("1"));

@@ -17,28 +17,14 @@
 
 #include "ReportFixture.h"
 #include "app/ReportPreview.h"
-#include "common/Dialogs.h"
 #include "recording/ReadingLog.h"
 #include "recording/ReportLayout.h"
+#include "support/RecordingDialogs.h"
 
 using varlo::ReadingLog;
 using varlo::ReportLayout;
 
 namespace {
-
-// Answers every question with `answer` and keeps the questions.
-class AnsweringDialogs : public varlo::Dialogs {
-  public:
-    Answer Ask(const std::string& text) override {
-        questions.push_back(QString::fromStdString(text));
-        return answer;
-    }
-    void Inform(const std::string&) override {}
-    void SystemMessage(const std::string&, const std::string&) override {}
-    void ShowError(const std::string&) override {}
-    Answer answer = Answer::No;
-    QStringList questions;
-};
 
 // Hands every modal widget to `onModal` once it shows, and closes whatever
 // is still modal after a generous deadline, so that a test never hangs.
@@ -107,7 +93,7 @@ class ReportPreviewTest : public QObject {
         QVERIFY(!script.timedOut);
         QCOMPARE(pages, 3);
         QCOMPARE(parent, &window);
-        QVERIFY(dialogs_.questions.isEmpty());  // well within the budget
+        QVERIFY(dialogs_.Asked().empty());  // well within the budget
     }
 
     void emptyLogOpensNothing() {
@@ -219,8 +205,8 @@ class ReportPreviewTest : public QObject {
         QCoreApplication::processEvents();
         QCOMPARE(modals, 0);
         QCOMPARE(log.RowCount(), std::size_t{10'000'000});
-        QCOMPARE(dialogs_.questions.size(), 1);
-        const QString question = dialogs_.questions.front();
+        QCOMPARE(dialogs_.Asked().size(), std::size_t{1});
+        const QString question = QString::fromStdString(dialogs_.Asked().front());
         const auto within =
             QRegularExpression(
                 QStringLiteral("^The report has 285715 pages, too many to preview at once: all of "
@@ -243,7 +229,7 @@ class ReportPreviewTest : public QObject {
         ReadingLog log;
         varlo::testing::AppendVariedRows(log, 80);  // 3 pages
         const std::size_t budget = 2 * varlo::app::PreviewBytesPerPage(ReportLayout(log)) + 1;
-        dialogs_.answer = varlo::Dialogs::Answer::Yes;
+        dialogs_.otherwise = varlo::Dialogs::Answer::Yes;
         int pages = -1;
         QString title;
         ModalScript script([&](QWidget* modal) {
@@ -254,16 +240,18 @@ class ReportPreviewTest : public QObject {
         });
         varlo::app::ShowReportPreview(log, nullptr, dialogs_, budget);
         QVERIFY(!script.timedOut);
-        QCOMPARE(dialogs_.questions.size(), 1);
-        QVERIFY2(dialogs_.questions.front().startsWith("The report has 3 pages,") &&
-                     dialogs_.questions.front().endsWith("Preview only the first 2 pages?"),
-                 qPrintable(dialogs_.questions.front()));
+        QCOMPARE(dialogs_.Asked().size(), std::size_t{1});
+        QVERIFY2(QString::fromStdString(dialogs_.Asked().front())
+                         .startsWith("The report has 3 pages,") &&
+                     QString::fromStdString(dialogs_.Asked().front())
+                         .endsWith("Preview only the first 2 pages?"),
+                 qPrintable(QString::fromStdString(dialogs_.Asked().front())));
         QCOMPARE(pages, 2);
         QCOMPARE(title, QStringLiteral("Print Preview: the first 2 of 3 pages"));
     }
 
   private:
-    AnsweringDialogs dialogs_;
+    varlo::testing::RecordingDialogs dialogs_;
 };
 
 QTEST_MAIN(ReportPreviewTest)

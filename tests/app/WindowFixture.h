@@ -26,32 +26,11 @@
 #include "decode/Locale.h"
 #include "platform/HidFakeBackend.h"
 #include "recording/LocalClock.h"
+#include "support/RecordingDialogs.h"
 
 namespace varlo::app::testing {
 
-class ScriptedDialogs : public Dialogs {
-  public:
-    Answer Ask(const std::string& text) override {
-        asked.push_back(text);
-        if (answers.empty()) return Answer::No;
-        const Answer answer = answers.front();
-        answers.pop_front();
-        return answer;
-    }
-    void Inform(const std::string& text) override {
-        informed.push_back(text);
-        if (onInform) onInform(text);
-    }
-    void SystemMessage(const std::string& title, const std::string& text) override {
-        informed.push_back(title + ": " + text);
-    }
-    void ShowError(const std::string& text) override { errors.push_back(text); }
-
-    std::deque<Answer> answers;
-    std::vector<std::string> asked, informed, errors;
-    // Runs while a notice is up, to look at the window behind it.
-    std::function<void(const std::string&)> onInform;
-};
+using ScriptedDialogs = varlo::testing::RecordingDialogs;
 
 class ScriptedFileDialogs : public FileDialogs {
   public:

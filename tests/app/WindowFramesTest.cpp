@@ -112,9 +112,9 @@ class WindowFramesTest : public QObject {
         Feed(session, kRejected);
         QCOMPARE(f.Get<QLineEdit>("T1VALUE").text(), QStringLiteral("12.345"));
         QCOMPARE(rows.LogRowCount(), std::size_t{54});
-        QVERIFY(f.dialogs.asked.empty());
-        QVERIFY(f.dialogs.informed.empty());
-        QVERIFY(f.dialogs.errors.empty());
+        QVERIFY(f.dialogs.Asked().empty());
+        QVERIFY(f.dialogs.Informed().empty());
+        QVERIFY(f.dialogs.Errors().empty());
     }
 
     // A reading beyond a limit fails: red; back inside: green again. An
@@ -216,9 +216,9 @@ class WindowFramesTest : public QObject {
         Click(f.Get("RecordNew"));
         QVERIFY(!mark.isVisible());
         QCOMPARE(page.toolTip(), QStringLiteral("Page No."));
-        QCOMPARE(f.dialogs.asked, std::vector<std::string>{"Do you want to delete this record?"});
-        QVERIFY(f.dialogs.informed.empty());
-        QVERIFY(f.dialogs.errors.empty());
+        QCOMPARE(f.dialogs.Asked(), std::vector<std::string>{"Do you want to delete this record?"});
+        QVERIFY(f.dialogs.Informed().empty());
+        QVERIFY(f.dialogs.Errors().empty());
     }
 };
 

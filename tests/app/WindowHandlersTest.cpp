@@ -55,7 +55,7 @@ class WindowHandlersTest : public QObject {
         AddRows(f.window->Session(), 3);
         f.dialogs.answers = {Dialogs::Answer::No};
         Click(f.Get("BitBtn1"));
-        QCOMPARE(f.dialogs.asked,
+        QCOMPARE(f.dialogs.Asked(),
                  std::vector<std::string>{"Are you sure that you want to quit this application?"});
         QVERIFY(f.window->isVisible());
         QCOMPARE(f.window->Session().Log().RowCount(), std::size_t{3});
@@ -67,7 +67,7 @@ class WindowHandlersTest : public QObject {
         f.Show();
         f.dialogs.answers = {Dialogs::Answer::Yes};
         Click(f.Get("BitBtn1"));
-        QCOMPARE(f.dialogs.asked.size(), std::size_t{1});
+        QCOMPARE(f.dialogs.Asked().size(), std::size_t{1});
         QVERIFY(!f.window->isVisible());
     }
 
@@ -80,13 +80,13 @@ class WindowHandlersTest : public QObject {
             AddRows(exit.window->Session(), 2);
             emit exit.Get<varlo::app::ClickPanel>("BtExit").clicked();
             QVERIFY(!exit.window->isVisible());
-            QVERIFY(exit.dialogs.asked.empty());
+            QVERIFY(exit.dialogs.Asked().empty());
         }
         WindowFixture closeBox;
         closeBox.Show();
         AddRows(closeBox.window->Session(), 2);
         QVERIFY(closeBox.window->close());
-        QVERIFY(closeBox.dialogs.asked.empty());
+        QVERIFY(closeBox.dialogs.Asked().empty());
     }
 
     // An alarm limit typed as "12-" fails its conversion: the general error
@@ -100,14 +100,14 @@ class WindowHandlersTest : public QObject {
         QTest::keyClicks(&setmax, "12");
         QCOMPARE(f.window->Session().Alarms().AlarmHigh, 12.0f);
         QTest::keyClick(&setmax, Qt::Key_Minus);
-        QCOMPARE(f.dialogs.errors, std::vector<std::string>{"'12-' is not a valid integer value"});
+        QCOMPARE(f.dialogs.Errors(), std::vector<std::string>{"'12-' is not a valid integer value"});
         QCOMPARE(setmax.text(), QStringLiteral("12-"));
         QCOMPARE(f.window->Session().Alarms().AlarmHigh, 12.0f);
         QTest::keyClick(&setmax, Qt::Key_Backspace);
         QTest::keyClick(&setmax, Qt::Key_5);
         QCOMPARE(setmax.text(), QStringLiteral("125"));
         QCOMPARE(f.window->Session().Alarms().AlarmHigh, 125.0f);
-        QCOMPARE(f.dialogs.errors.size(), std::size_t{1});
+        QCOMPARE(f.dialogs.Errors().size(), std::size_t{1});
     }
 
     // A judge limit typed empty or as a lone minus is replaced at once.
@@ -182,13 +182,13 @@ class WindowHandlersTest : public QObject {
         f.Get<QAction>("Last").trigger();
         f.dialogs.answers = {Dialogs::Answer::No, Dialogs::Answer::Yes};
         Click(f.Get("RecordNew"));
-        QCOMPARE(f.dialogs.asked, std::vector<std::string>{"Do you want to delete this record?"});
+        QCOMPARE(f.dialogs.Asked(), std::vector<std::string>{"Do you want to delete this record?"});
         QCOMPARE(session.Log().RowCount(), std::size_t{150});
         QCOMPARE(f.Get<varlo::app::ReadingGridView>("DBGrid1").Model().LogRowCount(),
                  std::size_t{150});
         QCOMPARE(f.Get<QToolButton>("Bt10").text(), QStringLiteral("2"));
         f.Get<QAction>("New1").trigger();
-        QCOMPARE(f.dialogs.asked.size(), std::size_t{2});
+        QCOMPARE(f.dialogs.Asked().size(), std::size_t{2});
         QCOMPARE(session.Log().RowCount(), std::size_t{0});
         QCOMPARE(f.Get<varlo::app::ReadingGridView>("DBGrid1").Model().LogRowCount(),
                  std::size_t{0});
@@ -213,7 +213,7 @@ class WindowHandlersTest : public QObject {
         Click(f.Get("saveas"));
         f.Get<QAction>("Save1").trigger();
         QCOMPARE(f.files.shown, (std::vector<std::string>{"SaveDialog2", "SaveDialog2"}));
-        QCOMPARE(f.dialogs.informed,
+        QCOMPARE(f.dialogs.Informed(),
                  std::vector<std::string>{"save table to specified file: " + path + " Scuss!"});
         QFile file(QString::fromStdString(path));
         QVERIFY(file.open(QIODevice::ReadOnly));
@@ -359,7 +359,7 @@ class WindowHandlersTest : public QObject {
         edit.selectAll();
         QTest::keyClick(&edit, Qt::Key_Backspace);
         QVERIFY(QMetaObject::invokeMethod(&timer2, "timeout"));
-        QCOMPARE(f.dialogs.errors, std::vector<std::string>{"'' is not a valid integer value"});
+        QCOMPARE(f.dialogs.Errors(), std::vector<std::string>{"'' is not a valid integer value"});
         QCOMPARE(chart.GetPageSize(), 250);
         QVERIFY(!timer2.isActive());
     }
@@ -385,7 +385,7 @@ class WindowHandlersTest : public QObject {
         Click(f.Get("BtSave"));
         QCOMPARE(f.files.shown, std::vector<std::string>{"SavePictureDialog1"});
         const QString written = folder.filePath(QStringLiteral("trend.bmp"));
-        QCOMPARE(f.dialogs.informed,
+        QCOMPARE(f.dialogs.Informed(),
                  std::vector<std::string>{
                      "Graphic has been saved successfully at the following location: " +
                      written.toStdString()});
@@ -394,7 +394,7 @@ class WindowHandlersTest : public QObject {
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.read(2), QByteArray("BM"));
         QCOMPARE(QImage(written).size(), f.Get("Chtshow").size());
-        QVERIFY(f.dialogs.errors.empty());
+        QVERIFY(f.dialogs.Errors().empty());
     }
 
     // The picture is written under another name than the one chosen (it
@@ -435,14 +435,14 @@ class WindowHandlersTest : public QObject {
         Click(f.Get("BtSave"));
         const std::vector<std::string> question{bmp.toStdString() +
                                                 " already exists.\nDo you want to replace it?"};
-        QCOMPARE(f.dialogs.asked, asked ? question : std::vector<std::string>{});
+        QCOMPARE(f.dialogs.Asked(), asked ? question : std::vector<std::string>{});
         QFile file(bmp);
         QCOMPARE(file.exists(), bmpExists || written);
         if (file.exists()) {
             QVERIFY(file.open(QIODevice::ReadOnly));
             QCOMPARE(file.read(2), written ? QByteArray("BM") : QByteArray("an"));
         }
-        QCOMPARE(f.dialogs.informed.size(), written ? std::size_t{1} : std::size_t{0});
+        QCOMPARE(f.dialogs.Informed().size(), written ? std::size_t{1} : std::size_t{0});
         QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{"trend.bmp"});
     }
 
@@ -455,12 +455,12 @@ class WindowHandlersTest : public QObject {
         f.Show();
         f.files.answers = {folder.filePath("missing/trend").toStdString(), std::nullopt};
         Click(f.Get("BtSave"));
-        QCOMPARE(f.dialogs.errors.size(), std::size_t{1});
-        QVERIFY2(f.dialogs.errors[0].find("trend.bmp") != std::string::npos,
-                 f.dialogs.errors[0].c_str());
+        QCOMPARE(f.dialogs.Errors().size(), std::size_t{1});
+        QVERIFY2(f.dialogs.Errors()[0].find("trend.bmp") != std::string::npos,
+                 f.dialogs.Errors()[0].c_str());
         Click(f.Get("BtSave"));
         QCOMPARE(f.files.shown.size(), std::size_t{2});
-        QVERIFY(f.dialogs.informed.empty());
+        QVERIFY(f.dialogs.Informed().empty());
         QVERIFY(QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
     }
 
@@ -479,7 +479,7 @@ class WindowHandlersTest : public QObject {
         auto& hour = f.Get<QLineEdit>("TimeH");
         hour.selectAll();
         QTest::keyClicks(&hour, "24");
-        QCOMPARE(f.dialogs.informed, std::vector<std::string>{"Input error!"});
+        QCOMPARE(f.dialogs.Informed(), std::vector<std::string>{"Input error!"});
         QCOMPARE(hour.text(), QStringLiteral("00"));
         QTest::keyClicks(&hour, "7");
         QCOMPARE(session.Recall().Hour, 7);

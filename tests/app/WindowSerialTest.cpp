@@ -104,7 +104,7 @@ class WindowSerialTest : public QObject {
 
         Click(f.Get("COMCon"));
         QCOMPARE(LinkSummary(f), kSerial);
-        QVERIFY(f.dialogs.informed.empty());
+        QVERIFY(f.dialogs.Informed().empty());
         QTRY_VERIFY_WITH_TIMEOUT(f.Get("CONok").isVisible(), 20000);
         QVERIFY(!f.Get("CONokN").isVisible());
         QTRY_COMPARE_WITH_TIMEOUT(session.Decoder().DecodedCount(), std::uint64_t{6}, 20000);
@@ -140,7 +140,7 @@ class WindowSerialTest : public QObject {
         // Disconnected; LCDsend stays as the last frame left it.
         Click(f.Get("COMCon"));
         QCOMPARE(LinkSummary(f), kIdleAfterSerial + " | LCDsend");
-        QVERIFY(f.dialogs.informed.empty());
+        QVERIFY(f.dialogs.Informed().empty());
     }
 
     // START and STOP in the hidden menu, and the panels "Connect" and
@@ -166,7 +166,7 @@ class WindowSerialTest : public QObject {
             {0x0A, 0x31, 0x30, 0x30, 0x30, 0x30, 0x30, 0x3B, 0x30, 0x30, 0x30, 0x38, 0x30, 0x0D});
         QTRY_COMPARE_WITH_TIMEOUT(f.window->Session().Decoder().DecodedCount(), std::uint64_t{1},
                                   10000);
-        QVERIFY(f.dialogs.informed.empty());
+        QVERIFY(f.dialogs.Informed().empty());
     }
 
     // Four clicks on the port panel seen come back to COM1, the menu's mark
@@ -237,7 +237,7 @@ class WindowSerialTest : public QObject {
         QString shownWithTheMessage;
         f.dialogs.onInform = [&](const std::string&) { shownWithTheMessage = LinkSummary(f); };
         Click(f.Get("COMCon"));
-        QCOMPARE(f.dialogs.informed, std::vector<std::string>{("The serial port COM1 (" + device +
+        QCOMPARE(f.dialogs.Informed(), std::vector<std::string>{("The serial port COM1 (" + device +
                                                                ") cannot be opened: " + reason)
                                                                   .toStdString()});
         QCOMPARE(shownWithTheMessage, kIdleStart);

@@ -111,7 +111,7 @@ class WindowUsbTest : public QObject {
 
         Click(f.Get("USBCon"));
         QCOMPARE(LinkSummary(f), kUsb);
-        QVERIFY(f.dialogs.informed.empty());
+        QVERIFY(f.dialogs.Informed().empty());
         const std::vector<std::uint8_t> feature{0x00, 0x00, 0x4B, 0x00, 0x00, 0x03};
         QCOMPARE(fake->FeatureReports("cable"), std::vector<std::vector<std::uint8_t>>{feature});
         QCOMPARE(Lines(history), QStringList{"00 00 4B 00 00 03 00 00 00 00 "});
@@ -132,7 +132,7 @@ class WindowUsbTest : public QObject {
         QCOMPARE(LinkSummary(f), kIdleAfterUsb);
         QCOMPARE(fake->FeatureReports("cable").size(), std::size_t{2});
         QVERIFY(!Reading(f));
-        QVERIFY(f.dialogs.informed.empty());
+        QVERIFY(f.dialogs.Informed().empty());
     }
 
     // Without a cable USB Connect says so; a cable the user may not open is
@@ -164,7 +164,7 @@ class WindowUsbTest : public QObject {
         QCOMPARE(Lines(f.Get<QListWidget>("DevListBox")), listed);
         QCOMPARE(f.Get<QListWidget>("DevListBox").currentRow(), selected);
         Click(f.Get("USBCon"));
-        QCOMPARE(f.dialogs.informed, informed);
+        QCOMPARE(f.dialogs.Informed(), informed);
         QCOMPARE(LinkSummary(f), kIdleAfterUsb);
         QVERIFY(!Reading(f));
         Click(f.Get("ReadBtn"));
@@ -186,18 +186,18 @@ class WindowUsbTest : public QObject {
 
         assembler.SetIdleReportCount(1899);
         QTRY_VERIFY_WITH_TIMEOUT(ticks.count() >= 3, 10000);  // a check tick among them
-        QVERIFY(f.dialogs.informed.empty());
+        QVERIFY(f.dialogs.Informed().empty());
         QCOMPARE(LinkSummary(f), kUsb);
         QVERIFY(Reading(f));
 
         assembler.SetIdleReportCount(1900);
-        QTRY_COMPARE_WITH_TIMEOUT(f.dialogs.informed.size(), std::size_t{1}, 10000);
-        QCOMPARE(f.dialogs.informed[0], kMeterNotReady);
+        QTRY_COMPARE_WITH_TIMEOUT(f.dialogs.Informed().size(), std::size_t{1}, 10000);
+        QCOMPARE(f.dialogs.Informed()[0], kMeterNotReady);
         QCOMPARE(LinkSummary(f), QString(kUsb).replace("USBCon down", "USBCon up"));
         QVERIFY(!Reading(f));
         ticks.clear();
         QTRY_VERIFY_WITH_TIMEOUT(ticks.count() >= 4, 10000);
-        QCOMPARE(f.dialogs.informed.size(), std::size_t{1});
+        QCOMPARE(f.dialogs.Informed().size(), std::size_t{1});
 
         Click(f.Get("USBCon"));
         QCOMPARE(LinkSummary(f), kUsb);
@@ -221,7 +221,7 @@ class WindowUsbTest : public QObject {
         QVERIFY(Lines(f.Get<QListWidget>("DevListBox")).isEmpty());
         QCOMPARE(LinkSummary(f), kUsb);
         Click(f.Get("USBCon"));
-        QCOMPARE(f.dialogs.informed, std::vector<std::string>{kNotConnected});
+        QCOMPARE(f.dialogs.Informed(), std::vector<std::string>{kNotConnected});
         QCOMPARE(LinkSummary(f), kIdleAfterUsb);
     }
 
@@ -250,7 +250,7 @@ class WindowUsbTest : public QObject {
         QCOMPARE(LinkSummary(f), kUsb);
         QueueReading(*fake);
         QTRY_COMPARE_WITH_TIMEOUT(Decoded(f), std::uint64_t{1}, 10000);
-        QVERIFY(f.dialogs.informed.empty());
+        QVERIFY(f.dialogs.Informed().empty());
     }
 
     // The device script that VARLO_HID_FAKE names plugs the cable in, out
@@ -364,7 +364,7 @@ class WindowUsbTest : public QObject {
         QCOMPARE(devices.currentRow(), 0);
         QCOMPARE(f.window->Usb().DevListBox().Selected(), 0);
         Click(f.Get("InfoBtn"));
-        QCOMPARE(QString::fromStdString(f.dialogs.informed.at(0)).section('\n', 0, 0),
+        QCOMPARE(QString::fromStdString(f.dialogs.Informed().at(0)).section('\n', 0, 0),
                  QStringLiteral("Optical Mouse"));
     }
 
@@ -403,7 +403,7 @@ class WindowUsbTest : public QObject {
         varlo::TJvHidDevice* selected = f.window->Usb().SelectedDevice();
         const QStringList history = Lines(f.Get<QListWidget>("HistoryListBox"));
         Click(f.Get("InfoBtn"));
-        QCOMPARE(f.dialogs.informed, std::vector<std::string>{text.toStdString()});
+        QCOMPARE(f.dialogs.Informed(), std::vector<std::string>{text.toStdString()});
         QCOMPARE(f.window->Usb().SelectedDevice(), selected);
         QCOMPARE(f.window->Usb().DevListBox().Count(), std::size_t{cable ? 2u : 1u});
         QVERIFY(fake->FeatureReports("cable").empty());

@@ -7,6 +7,7 @@
 #include "common/Dialogs.h"
 #include "common/Timer.h"
 #include "followup/MeterSession.h"
+#include "support/RecordingDialogs.h"
 
 namespace varlo {
 
@@ -24,23 +25,13 @@ struct SessionTestAccess {
 
 namespace varlo::test {
 
-struct QuietDialogs : Dialogs {
-    Answer answer = Answer::Yes;
-    std::vector<std::string> shown;
-    Answer Ask(const std::string& text) override {
-        shown.push_back(text);
-        return answer;
-    }
-    void Inform(const std::string& text) override { shown.push_back(text); }
-    void SystemMessage(const std::string&, const std::string& text) override {
-        shown.push_back(text);
-    }
-    void ShowError(const std::string& text) override {
-        shown.push_back(text);
-        errors.push_back(text);
-    }
-    std::vector<std::string> errors;
-};
+// The test's dialogs, every question answered Yes unless a test says
+// otherwise.
+inline testing::RecordingDialogs YesToAll() {
+    testing::RecordingDialogs dialogs;
+    dialogs.otherwise = Dialogs::Answer::Yes;
+    return dialogs;
+}
 
 // Counts the notices a view gets.
 struct CountingView : SessionView {
@@ -84,11 +75,11 @@ struct Bench {
         for (char c : text) session.EditKeyPress(edit, static_cast<char32_t>(c));
     }
     const MeterReading& Reading() const { return session.Reading(); }
-    const std::vector<std::string>& Errors() const { return dialogs.errors; }
+    std::vector<std::string> Errors() const { return dialogs.Errors(); }
 
     FixedLocale locale;
     FixedLocalClock clock{{2026, 12, 10, 9, 30, 15, 0}};
-    QuietDialogs dialogs;
+    testing::RecordingDialogs dialogs = YesToAll();
     ManualTimer* timer2 = new ManualTimer;  // owned by the session
     MeterSession session{locale, clock, dialogs, MeterVariant{}, std::unique_ptr<Timer>(timer2)};
 };

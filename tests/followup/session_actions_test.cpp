@@ -120,7 +120,7 @@ TEST(SessionActions, RecallTimeEditsAndTheirCheckBox) {
         }
     };
     typeTime(SessionEdit::TimeH, "24");
-    EXPECT_EQ(b.dialogs.shown, std::vector<std::string>{"Input error!"});
+    EXPECT_EQ(b.dialogs.messages, std::vector<std::string>{"Input error!"});
     EXPECT_EQ(c.TimeH.Text(), "00");
     EXPECT_EQ(b.session.Recall().Hour, 2);  // the last value in range
     EXPECT_FALSE(b.session.EditKeyPress(SessionEdit::TimeM, U':'));
@@ -165,14 +165,14 @@ TEST(SessionActions, RecordNewAsksFirstThenClearsLogAndChart) {
     b.session.SetView(&view);
     for (const char* digits : {"00100", "00200", "00300"}) b.Frame(Volts1(digits));
 
-    b.dialogs.answer = Dialogs::Answer::No;
+    b.dialogs.otherwise = Dialogs::Answer::No;
     EXPECT_FALSE(b.session.RecordNewClick());
-    EXPECT_EQ(b.dialogs.shown, std::vector<std::string>{"Do you want to delete this record?"});
+    EXPECT_EQ(b.dialogs.messages, std::vector<std::string>{"ask: Do you want to delete this record?"});
     EXPECT_EQ(b.session.Log().RowCount(), 3u);
     EXPECT_EQ(b.session.ChartModel().PointCount(0), 3);
     EXPECT_EQ(view.renewals, 0);
 
-    b.dialogs.answer = Dialogs::Answer::Yes;
+    b.dialogs.otherwise = Dialogs::Answer::Yes;
     EXPECT_TRUE(b.session.RecordNewClick());
     EXPECT_EQ(b.session.Log().RowCount(), 0u);
     EXPECT_EQ(b.session.Recording().NextRecordNo, 1);
@@ -229,7 +229,7 @@ TEST(SessionActions, PageSizeChangesOnceTheTypingHasPaused) {
     for (const Case& c : {Case{"", "'' is not a valid integer value"},
                           Case{"0", "Axis Maximum Value must be >= Minimum"},
                           Case{"99999999999", "'99999999999' is not a valid integer value"}}) {
-        b.dialogs.errors.clear();
+        b.dialogs.messages.clear();
         b.session.EditSetText(SessionEdit::Maxrecord, c.text);
         ASSERT_TRUE(b.timer2->active());
         b.timer2->tick();

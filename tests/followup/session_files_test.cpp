@@ -79,10 +79,10 @@ TEST_F(SessionFiles, RowsRecordedDuringALoadFollowTheLoadedRows) {
         const bool xml = name == "t.xml";
         const std::string path = dir_.File(name);
         WriteTableFile(path);
-        b_.dialogs.answer = Dialogs::Answer::Yes;
+        b_.dialogs.otherwise = Dialogs::Answer::Yes;
         ASSERT_TRUE(b_.session.RecordNewClick());  // each case from an empty log
         Record(1, 3);
-        b_.dialogs.shown.clear();
+        b_.dialogs.messages.clear();
         testing::CountingObserver observer;
         b_.session.SetLogObserver(&observer);
 
@@ -112,7 +112,7 @@ TEST_F(SessionFiles, RowsRecordedDuringALoadFollowTheLoadedRows) {
         }
         EXPECT_EQ(observer.appended, appended) << name;
         EXPECT_EQ(observer.resets, xml ? 1 : 0) << name;
-        EXPECT_TRUE(b_.dialogs.shown.empty()) << name;
+        EXPECT_TRUE(b_.dialogs.messages.empty()) << name;
     }
 }
 
@@ -130,7 +130,7 @@ TEST_F(SessionFiles, ACancelledOrFailedLoadKeepsTheLogAndTheRowsRecordedMeanwhil
     for (const std::string& path : {good, bad}) {
         const bool cancel = path == good;
         const std::size_t before = b_.session.Log().RowCount();
-        b_.dialogs.shown.clear();
+        b_.dialogs.messages.clear();
         const auto job = b_.session.StartOpenJob(path);
         int frames = 0;
         while (job->Step(kLeast)) {
@@ -144,8 +144,9 @@ TEST_F(SessionFiles, ACancelledOrFailedLoadKeepsTheLogAndTheRowsRecordedMeanwhil
         ASSERT_GE(frames, 3) << path;
         EXPECT_EQ(NumbersFrom(0), Range(1, next - 1 + frames)) << path;
         EXPECT_EQ(b_.session.Log().RowCount(), before + static_cast<std::size_t>(frames)) << path;
-        EXPECT_EQ(b_.dialogs.shown, cancel ? std::vector<std::string>{}
-                                           : std::vector<std::string>{"Failed to Load File!"})
+        EXPECT_EQ(b_.dialogs.messages,
+                  cancel ? std::vector<std::string>{}
+                         : std::vector<std::string>{"Error: Failed to Load File!"})
             << path;
         next += frames;
     }
@@ -156,19 +157,19 @@ TEST_F(SessionFiles, WhileAJobHoldsTheLogItsOtherCommandsAreRefused) {
     WriteTableFile(file);
     const std::string other = dir_.File("other.txt");
     Record(1, 3);
-    b_.dialogs.answer = Dialogs::Answer::No;
+    b_.dialogs.otherwise = Dialogs::Answer::No;
     for (const bool save : {true, false}) {
         const auto job =
             save ? b_.session.StartSaveJob(dir_.File("saved.txt")) : b_.session.StartOpenJob(file);
         ASSERT_NE(job, nullptr);
         EXPECT_TRUE(b_.session.FileJobRunning());
-        b_.dialogs.shown.clear();
+        b_.dialogs.messages.clear();
         EXPECT_EQ(b_.session.StartSaveJob(other), nullptr);
         EXPECT_EQ(b_.session.StartOpenJob(file), nullptr);
         EXPECT_FALSE(b_.session.saveasClick(other));
         EXPECT_FALSE(b_.session.SpeedButton2Click(file));
         EXPECT_FALSE(b_.session.RecordNewClick());
-        EXPECT_TRUE(b_.dialogs.shown.empty());  // not even the question
+        EXPECT_TRUE(b_.dialogs.messages.empty());  // not even the question
         EXPECT_FALSE(std::filesystem::exists(other));
 
         // A save leaves the log to the meter: its rows go in at once.
@@ -179,7 +180,7 @@ TEST_F(SessionFiles, WhileAJobHoldsTheLogItsOtherCommandsAreRefused) {
         EXPECT_TRUE(job->Run());
         EXPECT_FALSE(b_.session.FileJobRunning());
         EXPECT_FALSE(b_.session.RecordNewClick());  // asked, and answered No
-        EXPECT_EQ(b_.dialogs.shown.back(), "Do you want to delete this record?");
+        EXPECT_EQ(b_.dialogs.messages.back(), "ask: Do you want to delete this record?");
     }
     // The saved file holds the three rows of the save's start.
     ReadingLog saved;

@@ -240,7 +240,7 @@ struct CountingLocale : LocaleSource {
 TEST(Session, TheLocaleIsReadAtStartAndOnItsChangeEventOnly) {
     CountingLocale locale;
     FixedLocalClock clock{{2026, 12, 10, 9, 30, 15, 0}};
-    test::QuietDialogs dialogs;
+    testing::RecordingDialogs dialogs;
     MeterSession session(locale, clock, dialogs);
     const int atStart = locale.asked;
     ASSERT_GT(atStart, 0);

@@ -14,6 +14,7 @@
 #include "hid/HidFixture.h"
 #include "links/Connection.h"
 #include "platform/LinuxSerialPort.h"
+#include "support/RecordingDialogs.h"
 
 namespace varlo {
 
@@ -54,18 +55,6 @@ const std::vector<Bytes> kHeadReports = {{0x00, 0xF2, 0x31, 0x30},
 const std::vector<Bytes> kTailReports = {{0x00, 0xF5, 0x30, 0x30, 0x30, 0x38, 0x30},
                                          {0x00, 0xF2, 0x0D, 0x0A}};
 const Bytes kIdleReport = {0x00, 0xF0, 0x00};
-
-struct RecordingDialogs : Dialogs {
-    std::vector<std::string> informed;
-    std::function<void()> onInform;
-    Answer Ask(const std::string&) override { return Answer::No; }
-    void Inform(const std::string& text) override {
-        informed.push_back(text);
-        if (onInform) onInform();
-    }
-    void SystemMessage(const std::string&, const std::string&) override {}
-    void ShowError(const std::string& text) override { informed.push_back("error: " + text); }
-};
 
 // The window's parts below it: COMM2 on COM1, a pseudo-terminal behind it,
 // the USB device list over the fake backend with one cable, the assembler
@@ -138,7 +127,7 @@ struct Rig {
     ManualTimer* pollTimer = nullptr;
     std::unique_ptr<TCommPortDriver> COMM2;
     Meter meter;
-    RecordingDialogs dialogs;
+    varlo::testing::RecordingDialogs dialogs;
     std::shared_ptr<HidFakeBackend> fake = std::make_shared<HidFakeBackend>();
     std::unique_ptr<TJvHidDeviceController> controller;
     std::unique_ptr<UsbDeviceList> list;
@@ -261,7 +250,7 @@ TEST(ConnectionStates, EveryStateOfTheWindowsLink) {
         EXPECT_EQ(rig.COMM2->Connected(), row.serialOpen);
         EXPECT_EQ(rig.connection->LCDsendVisible(), row.lcdSend);
         EXPECT_EQ(rig.Reading(), row.usbReading);
-        EXPECT_EQ(rig.dialogs.informed, row.informed);
+        EXPECT_EQ(rig.dialogs.messages, row.informed);
     }
 }
 
@@ -368,7 +357,7 @@ TEST(ConnectionSerial, APortThatCannotBeOpenedIsReportedAndTheLinkStaysIdle) {
             rig.env.clear();
         }
         ConnectionControls shownWithTheBox;
-        rig.dialogs.onInform = [&] { shownWithTheBox = rig.Controls(); };
+        rig.dialogs.onInform = [&](const std::string&) { shownWithTheBox = rig.Controls(); };
         int notices = 0;
         ConnectionControls lastNotice;
         rig.connection->SetOnChanged([&] {
@@ -385,8 +374,8 @@ TEST(ConnectionSerial, APortThatCannotBeOpenedIsReportedAndTheLinkStaysIdle) {
         EXPECT_GT(notices, 0);
         EXPECT_EQ(lastNotice, IdleStart());
         EXPECT_FALSE(rig.COMM2->Connected());
-        ASSERT_EQ(rig.dialogs.informed.size(), 1u);
-        const std::string& text = rig.dialogs.informed[0];
+        ASSERT_EQ(rig.dialogs.messages.size(), 1u);
+        const std::string text = rig.dialogs.messages[0];
         for (const std::string& word : c.words) {
             EXPECT_NE(text.find(word), std::string::npos) << word << " in: " << text;
         }
@@ -422,15 +411,15 @@ TEST(ConnectionWatchdog, IndicatorAndIdleCheck) {
         usb.connection->ClickUSBCon();
         usb.meter.assembler.SetIdleReportCount(idle);
         usb.Tick(2);
-        EXPECT_TRUE(usb.dialogs.informed.empty()) << "checked only on the third tick";
+        EXPECT_TRUE(usb.dialogs.messages.empty()) << "checked only on the third tick";
         usb.Tick(3);
         const bool stopped = idle >= 1900;
-        EXPECT_EQ(usb.dialogs.informed.size(), stopped ? 1u : 0u);
+        EXPECT_EQ(usb.dialogs.messages.size(), stopped ? 1u : 0u);
         EXPECT_EQ(usb.Controls().USBConDown, !stopped);
         EXPECT_EQ(usb.Reading(), !stopped);
         EXPECT_EQ(usb.meter.assembler.IdleReportCount(), stopped ? 0 : idle);
         usb.Tick(6);
-        EXPECT_EQ(usb.dialogs.informed.size(), stopped ? 1u : 0u) << "shown once";
+        EXPECT_EQ(usb.dialogs.messages.size(), stopped ? 1u : 0u) << "shown once";
     }
 }
 
@@ -499,7 +488,7 @@ TEST(ConnectionUsb, ConnectWithoutAUsableCableReturnsToIdle) {
         rig.connection->ClickUSBCon();
         EXPECT_EQ(rig.Controls(), IdleAfterUsb());
         EXPECT_FALSE(rig.connection->LCDsendVisible());
-        EXPECT_EQ(rig.dialogs.informed, c.informed);
+        EXPECT_EQ(rig.dialogs.messages, c.informed);
     }
 }
 

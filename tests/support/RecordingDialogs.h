@@ -1,6 +1,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,7 +23,10 @@ class RecordingDialogs : public Dialogs {
         answers.pop_front();
         return answer;
     }
-    void Inform(const std::string& text) override { messages.push_back(text); }
+    void Inform(const std::string& text) override {
+        messages.push_back(text);
+        if (onInform) onInform(text);
+    }
     void SystemMessage(const std::string& title, const std::string& text) override {
         messages.push_back(title + ": " + text);
     }
@@ -31,6 +35,28 @@ class RecordingDialogs : public Dialogs {
     std::deque<Answer> answers;
     Answer otherwise = Answer::No;
     std::vector<std::string> messages;
+    // Runs while a notice is up, to look at what is behind it.
+    std::function<void(const std::string&)> onInform;
+
+    // The questions asked, the notices and system messages shown, and the
+    // error reports, each without its prefix, in the order shown.
+    std::vector<std::string> Asked() const { return Kind("ask: "); }
+    std::vector<std::string> Errors() const { return Kind("error: "); }
+    std::vector<std::string> Informed() const {
+        std::vector<std::string> shown;
+        for (const std::string& message : messages)
+            if (!message.starts_with("ask: ") && !message.starts_with("error: "))
+                shown.push_back(message);
+        return shown;
+    }
+
+  private:
+    std::vector<std::string> Kind(const std::string& prefix) const {
+        std::vector<std::string> shown;
+        for (const std::string& message : messages)
+            if (message.starts_with(prefix)) shown.push_back(message.substr(prefix.size()));
+        return shown;
+    }
 };
 
 }  // namespace varlo::testing
