@@ -19,6 +19,7 @@
 #include "app/ChartBitmap.h"
 #include "app/ChartView.h"
 #include "app/Controls.h"
+#include "app/FileJobRunner.h"
 #include "app/FrameView.h"
 #include "app/LcdReplica.h"
 #include "app/ReadingGridView.h"
@@ -288,12 +289,18 @@ void TFCOMM::BtExit1Click() {
 
 // --- Menu "Record" and the record row -----------------------------------------
 
+// A long log takes seconds to save or open: the runner does it in steps
+// under a progress dialog while the window goes on serving the meter.
 void TFCOMM::saveasClick() {
-    if (const auto name = fileDialogs_.Execute(SaveDialog2())) session_->saveasClick(*name);
+    if (const auto name = fileDialogs_.Execute(SaveDialog2())) {
+        FileJobRunner(this).Save(*session_, *name);
+    }
 }
 
 void TFCOMM::SpeedButton2Click() {
-    if (const auto name = fileDialogs_.Execute(OpenDialog1())) session_->SpeedButton2Click(*name);
+    if (const auto name = fileDialogs_.Execute(OpenDialog1())) {
+        FileJobRunner(this).Open(*session_, *name);
+    }
 }
 
 void TFCOMM::BtPrintClick() {
