@@ -1,0 +1,308 @@
+// The limitless log in the real window: ten million readings recorded with
+// "limitless" chosen in the Record menu, from a fast replay of a simulator
+// scenario fed to the session as the serial driver hands it over
+// (LimitlessFeed.h). The sweep by default: DC volts moving across the
+// ranges, as a day's log of one quantity. The random scenario changes
+// function and range with every frame, so the window re-lays the chart's
+// axis for each; it takes frames about five times slower and serves for a
+// shorter worst case. Then, over the full log: the grid's scroll-bar
+// thumb dragged from top to bottom with the mouse, the chart paged with its
+// buttons, and the log saved and opened again through the window's dialogs
+// (answered by the harness), under the progress dialog. An event-loop watch
+// (a 10 ms timer) measures the longest time the window could not serve an
+// event during each; resident memory is measured over the rows, beside the
+// log's and the chart's own bytes. Each figure is printed beside its target.
+//
+// Usage: bench_limitless_window [ROWS [SCENARIO]]   (default 10,000,000 sweep)
+#include <QApplication>
+#include <QAreaSeries>
+#include <QChartView>
+#include <QLineSeries>
+#include <QProgressDialog>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "EventLoopWatch.h"
+#include "LimitlessFeed.h"
+#include "LoadWindow.h"
+#include "ProcessCounters.h"
+#include "ScrollBarDrag.h"
+#include "app/ReadingGridModel.h"
+#include "app/ReadingGridView.h"
+#include "app/VarloApplication.h"
+
+namespace {
+
+using namespace varlo::load;
+using Clock = std::chrono::steady_clock;
+
+constexpr double kFrameMs = 50;        // one frame of the event loop while scrolling or paging
+constexpr double kResponsiveMs = 100;  // the window answers within this during a save or load
+constexpr double kBytesPerRow = 40;
+
+// One line of the table: what was measured, beside its target.
+struct Figure {
+    std::string what;
+    double value;
+    const char* format;
+    std::string target;
+    enum Verdict { Met, Missed, Info } verdict;
+};
+
+class Figures {
+  public:
+    void Add(std::string what, double value, const char* format, std::string target,
+             Figure::Verdict verdict) {
+        figures_.push_back({std::move(what), value, format, std::move(target), verdict});
+    }
+    void Limit(std::string what, double value, const char* format, double limit) {
+        char target[32];
+        std::snprintf(target, sizeof target, "<= %g", limit);
+        Add(std::move(what), value, format, target, value <= limit ? Figure::Met : Figure::Missed);
+    }
+    void Info(std::string what, double value, const char* format) {
+        Add(std::move(what), value, format, "", Figure::Info);
+    }
+    void Print() const {
+        static const char* const verdicts[] = {"met", "MISSED", ""};
+        for (const Figure& f : figures_) {
+            char value[32];
+            std::snprintf(value, sizeof value, f.format, f.value);
+            std::printf("  %-58s %14s   %-10s %s\n", f.what.c_str(), value, f.target.c_str(),
+                        verdicts[f.verdict]);
+        }
+    }
+
+  private:
+    std::vector<Figure> figures_;
+};
+
+// A failure of what was measured (rows lost, a box shown): the run's figures
+// cannot stand.
+int failures = 0;
+void Check(bool good, const std::string& what) {
+    if (good) return;
+    std::fprintf(stderr, "FAILED: %s\n", what.c_str());
+    ++failures;
+}
+
+double Milliseconds(Clock::duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
+
+// The X of the first point the chart view was given.
+double FirstShownX(varlo::load::LoadWindow& w) {
+    auto& view = w.Control<QChartView>("Chtshow");
+    for (QAbstractSeries* series : view.chart()->series()) {
+        if (auto* area = qobject_cast<QAreaSeries*>(series); area && area->isVisible()) {
+            const QList<QPointF> points = area->upperSeries()->points();
+            return points.isEmpty() ? -1 : points.front().x();
+        }
+    }
+    return -1;
+}
+
+void DragTheGrid(LoadWindow& w, EventLoopWatch& watch, Figures& figures) {
+    auto& grid = w.Control<varlo::app::ReadingGridView>("DBGrid1");
+    QScrollBar& bar = *grid.verticalScrollBar();
+    QTest::keyClick(&grid, Qt::Key_Home);
+    Check(ServeUntil([&] { return bar.value() == 0; }, std::chrono::seconds(10)),
+          "Home brings the grid to its top");
+    watch.Reset();
+    const auto start = Clock::now();
+    DragThumbToEnd(bar, 300, std::chrono::milliseconds(16));
+    ServeUntil([] { return false; }, std::chrono::milliseconds(100));  // the last paint
+    const double seconds = Milliseconds(Clock::now() - start) / 1000;
+    const std::size_t rows = w.Session().Log().RowCount();
+    Check(bar.value() == bar.maximum(), "the drag reaches the end of the bar");
+    Check(grid.Model().LogRow(0) + 100 > rows, "the grid shows the last rows after the drag");
+    figures.Limit("grid: thumb dragged top to bottom, longest gap (ms)", watch.LongestGapMs(),
+                  "%.1f", kFrameMs);
+    figures.Info("  the drag's 300 mouse moves took (s)", seconds, "%.2f");
+    std::printf("  grid drag: longest gap in %s\n", watch.LongestGapCulprit().c_str());
+}
+
+void PageTheChart(LoadWindow& w, EventLoopWatch& watch, Figures& figures) {
+    const auto& chart = w.Session().Chart();
+    const int pages = chart.GetPageCount();
+    const int pageSize = chart.GetPageSize();
+    struct Move {
+        const char* button;
+        int pageNo;
+    };
+    const Move moves[] = {{"BtFirst", 1}, {"BtNext", 2}, {"BTPrevious", 1}, {"BTlast", pages}};
+    double longest = 0;
+    watch.Reset();
+    for (const Move& move : moves) {
+        const auto start = Clock::now();
+        w.Click(move.button);
+        QApplication::processEvents();  // the repaint
+        const double ms = Milliseconds(Clock::now() - start);
+        longest = std::max(longest, ms);
+        figures.Info(std::string("  chart: ") + move.button + ", repaint included (ms)", ms,
+                     "%.2f");
+        const QString caption = w.Control<QToolButton>("Bt10").text();
+        Check(caption == QString::number(move.pageNo), std::string(move.button) + " shows page " +
+                                                           std::to_string(move.pageNo) +
+                                                           ", Bt10 says " + caption.toStdString());
+        const double firstX = FirstShownX(w);
+        Check(firstX == (move.pageNo - 1) * pageSize + 1,
+              std::string(move.button) + ": the chart shows its page's points, first X " +
+                  std::to_string(firstX));
+    }
+    figures.Limit("chart: First, Next, Previous, last at full log, slowest (ms)", longest, "%.2f",
+                  kFrameMs);
+    figures.Limit("  longest event-loop gap meanwhile (ms)", watch.LongestGapMs(), "%.1f",
+                  kFrameMs);
+}
+
+// The fields of a row as the file keeps them: a text file keeps the first
+// six columns, an empty one as "NULL", and no counts; an XML file all seven.
+std::vector<std::string> SavedFields(const varlo::ReadingLog& log, std::size_t row, bool text) {
+    std::vector<std::string> fields;
+    for (int c = 0; c < varlo::ReadingLog::kColumnCount; ++c) {
+        std::string field = row < log.RowCount() ? log.Text(row, c) : "(no row)";
+        if (text && c == varlo::ReadingLog::kNVal) break;
+        if (text && field.empty()) field = "NULL";
+        fields.push_back(field);
+    }
+    return fields;
+}
+
+// Saves through the window's save dialog, clears the log with Record New,
+// opens the file again through the open dialog, and compares rows from the
+// start, the middle and the end with the ones saved. A job that runs past
+// a second must have shown its progress dialog (the runner shows it after
+// half a second).
+void SaveAndOpen(LoadWindow& w, EventLoopWatch& watch, Figures& figures, const std::string& path,
+                 bool text) {
+    const char* const kind = text ? "text" : "XML";
+    const varlo::ReadingLog& log = w.Session().Log();
+    const std::size_t rows = log.RowCount();
+    const std::size_t samples[] = {0, rows / 2, rows - 1};
+    std::vector<std::vector<std::string>> before;
+    for (std::size_t row : samples) before.push_back(SavedFields(log, row, text));
+    bool progressShown = false;
+    watch.SetOnTick([&] {
+        auto* dialog = w.Window().findChild<QProgressDialog*>();
+        if (dialog != nullptr && dialog->isVisible()) progressShown = true;
+    });
+
+    const std::size_t boxes = w.dialogs.Count();
+    w.files.answers = {path};
+    watch.Reset();
+    auto start = Clock::now();
+    w.Click("saveas");
+    const double saveSeconds = Milliseconds(Clock::now() - start) / 1000;
+    const double saveGap = watch.LongestGapMs();
+    const std::string saveCulprit = watch.LongestGapCulprit();
+    // A text save says so; an XML save says nothing when it succeeds.
+    const std::string saved =
+        text ? "inform: save table to specified file: " + path + " Scuss!\n" : "";
+    Check(w.dialogs.Describe(boxes) == saved, std::string("the ") + kind +
+                                                  " save's message; the boxes were:\n" +
+                                                  w.dialogs.Describe(boxes));
+    Check(progressShown || saveSeconds < 1,
+          std::string("the progress dialog shows during the ") + kind + " save");
+
+    w.dialogs.answers = {varlo::Dialogs::Answer::Yes};
+    w.Click("RecordNew");
+    Check(log.RowCount() == 0, "Record New empties the log");
+
+    progressShown = false;
+    const std::size_t loadBoxes = w.dialogs.Count();
+    w.files.answers = {path};
+    watch.Reset();
+    start = Clock::now();
+    w.Click("OpenDataFiles");
+    const double loadSeconds = Milliseconds(Clock::now() - start) / 1000;
+    Check(log.RowCount() == rows, std::string("the ") + kind +
+                                      " file loads every row: " + std::to_string(log.RowCount()) +
+                                      " of " + std::to_string(rows));
+    Check(w.dialogs.Count() == loadBoxes,
+          "no message after the load: " + w.dialogs.Describe(loadBoxes));
+    Check(progressShown || loadSeconds < 1,
+          std::string("the progress dialog shows during the ") + kind + " load");
+    for (std::size_t i = 0; i < std::size(samples); ++i) {
+        Check(SavedFields(log, samples[i], text) == before[i],
+              std::string("row ") + std::to_string(samples[i]) + " reads back from the " + kind +
+                  " file as saved");
+    }
+    watch.SetOnTick(nullptr);
+
+    figures.Info(std::string(kind) + ": save through the dialog (s)", saveSeconds, "%.2f");
+    figures.Limit("  longest event-loop gap during the save (ms)", saveGap, "%.1f", kResponsiveMs);
+    figures.Info(std::string(kind) + ": open through the dialog (s)", loadSeconds, "%.2f");
+    figures.Limit("  longest event-loop gap during the open (ms)", watch.LongestGapMs(), "%.1f",
+                  kResponsiveMs);
+    std::printf("  %s save: longest gap in %s\n", kind, saveCulprit.c_str());
+    std::printf("  %s open: longest gap in %s\n", kind, watch.LongestGapCulprit().c_str());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    qputenv("PULSE_SERVER", "unix:/nonexistent/varlo-bench");
+    varlo::app::VarloApplication app(argc, argv);
+    const std::size_t rows = argc > 1 ? std::strtoull(argv[1], nullptr, 10) : 10'000'000;
+    const std::string scenario = argc > 2 ? argv[2] : "sweep";
+    QTemporaryDir folder;
+
+    Figures figures;
+    LoadWindow w;
+    w.Show();
+    EventLoopWatch watch;
+    watch.Start();
+    w.Click("limitess");
+    ServeUntil([] { return false; }, std::chrono::milliseconds(200));  // settled and painted
+
+    const ProcessCounts before = CountProcess();
+    const FeedResult feed = FeedFrames(w, watch, scenario, rows, 1);
+    ServeUntil([] { return false; }, std::chrono::milliseconds(200));
+    const ProcessCounts after = CountProcess();
+    const varlo::MeterSession& session = w.Session();
+    const std::size_t recorded = session.Log().RowCount();
+
+    Check(feed.framesSent == rows, "the simulator sent every frame: " + feed.simErrors);
+    Check(recorded == rows,
+          "every frame sent is a row: " + std::to_string(recorded) + " of " + std::to_string(rows));
+    Check(session.ChartModel().RecordedValueCount() == rows, "every row is a chart point");
+    Check(session.Assembler().DroppedCount() == 0 && session.Decoder().RejectedCount() == 0,
+          "no frame dropped or rejected");
+    Check(w.dialogs.Count() == 0, "no message box while recording: " + w.dialogs.Describe());
+
+    const double n = static_cast<double>(rows);
+    std::printf("limitless log in the window: %zu rows of the %s scenario\n", rows,
+                scenario.c_str());
+    figures.Info("rows recorded (all frames sent)", static_cast<double>(recorded), "%.0f");
+    figures.Info("fed at (frames/s)", n / feed.seconds, "%.0f");
+    figures.Info("  longest event-loop gap while fed (ms)", feed.longestGapMs, "%.1f");
+    std::printf("  feeding: longest gap in %s\n", feed.culprit.c_str());
+    const double growth =
+        static_cast<double>(after.residentBytes) - static_cast<double>(before.residentBytes);
+    figures.Limit("resident memory growth per row (bytes)", growth / n, "%.2f", kBytesPerRow);
+    figures.Info("  the log's own bytes per row",
+                 static_cast<double>(session.Log().MemoryBytes()) / n, "%.2f");
+    figures.Info("  the chart's own bytes per row",
+                 static_cast<double>(session.ChartModel().ValueBytes()) / n, "%.2f");
+
+    DragTheGrid(w, watch, figures);
+    PageTheChart(w, watch, figures);
+    SaveAndOpen(w, watch, figures, folder.filePath("log.xls").toStdString(), true);
+    SaveAndOpen(w, watch, figures, folder.filePath("log.xml").toStdString(), false);
+    Check(w.dialogs.Describe().find("error: ") == std::string::npos,
+          "no error box: " + w.dialogs.Describe());
+
+    std::printf("  %-58s %14s   %-10s\n", "", "measured", "target");
+    figures.Print();
+    if (failures > 0) std::printf("  %d checks FAILED (see above)\n", failures);
+    return failures > 0 ? 1 : 0;
+}
