@@ -51,8 +51,6 @@ FeedResult FeedFrames(LoadWindow& window, EventLoopWatch& watch, const std::stri
     loop.exec();
     FeedResult result;
     result.seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    result.longestGapMs = watch.LongestGapMs();
-    result.culprit = watch.LongestGapCulprit();
     sim.Wait(std::chrono::seconds(60));
     result.simErrors = sim.Errors();
     if (const auto summary = sim.Summary()) result.framesSent = summary->sentFrames;

@@ -12,8 +12,6 @@ namespace varlo::load {
 struct FeedResult {
     std::size_t framesSent = 0;  // the simulator's own count
     double seconds = 0;
-    double longestGapMs = 0;
-    std::string culprit;  // the event that held the loop longest
     std::string simErrors;
 };
 
@@ -21,7 +19,8 @@ struct FeedResult {
 // `varlo-cli sim --raw --rate 0 --scenario S`) to the window's session as the
 // serial driver hands them over, in reads of up to one poll's 2048 bytes,
 // as many as a pass of 50 ms takes, then serves the event loop (the window
-// repaints) before the next pass: as fast as the window takes them.
+// repaints) before the next pass: as fast as the window takes them. The
+// watch is reset at the start, so that it holds the feed's gaps after.
 FeedResult FeedFrames(LoadWindow& window, EventLoopWatch& watch, const std::string& scenario,
                       std::size_t frames, std::uint64_t seed);
 

@@ -26,10 +26,12 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "EventLoopWatch.h"
+#include "FigureTable.h"
 #include "LimitlessFeed.h"
 #include "LoadWindow.h"
 #include "ProcessCounters.h"
@@ -47,50 +49,20 @@ constexpr double kFrameMs = 50;        // one frame of the event loop while scro
 constexpr double kResponsiveMs = 100;  // the window answers within this during a save or load
 constexpr double kBytesPerRow = 40;
 
-// One line of the table: what was measured, beside its target.
-struct Figure {
-    std::string what;
-    double value;
-    const char* format;
-    std::string target;
-    enum Verdict { Met, Missed, Info } verdict;
-};
-
-class Figures {
-  public:
-    void Add(std::string what, double value, const char* format, std::string target,
-             Figure::Verdict verdict) {
-        figures_.push_back({std::move(what), value, format, std::move(target), verdict});
+// The longest gap of the event loop (beside its limit, if it has one), the
+// GUI thread's CPU time within it, and what held the loop. The gap is what
+// the user waits; the CPU time tells work of the window from a machine busy
+// with other work.
+void GapFigures(FigureTable& figures, const std::string& what, const EventLoopWatch& watch,
+                std::optional<double> limit) {
+    if (limit) {
+        figures.Limit(what + ", longest event-loop gap (ms)", watch.LongestGapMs(), "%.1f", *limit);
+    } else {
+        figures.Info(what + ", longest event-loop gap (ms)", watch.LongestGapMs(), "%.1f");
     }
-    void Limit(std::string what, double value, const char* format, double limit) {
-        char target[32];
-        std::snprintf(target, sizeof target, "<= %g", limit);
-        Add(std::move(what), value, format, target, value <= limit ? Figure::Met : Figure::Missed);
-    }
-    void Info(std::string what, double value, const char* format) {
-        Add(std::move(what), value, format, "", Figure::Info);
-    }
-    void Print() const {
-        static const char* const verdicts[] = {"met", "MISSED", ""};
-        for (const Figure& f : figures_) {
-            char value[32];
-            std::snprintf(value, sizeof value, f.format, f.value);
-            std::printf("  %-58s %14s   %-10s %s\n", f.what.c_str(), value, f.target.c_str(),
-                        verdicts[f.verdict]);
-        }
-    }
-
-  private:
-    std::vector<Figure> figures_;
-};
-
-// A failure of what was measured (rows lost, a box shown): the run's figures
-// cannot stand.
-int failures = 0;
-void Check(bool good, const std::string& what) {
-    if (good) return;
-    std::fprintf(stderr, "FAILED: %s\n", what.c_str());
-    ++failures;
+    figures.Info("    the GUI thread's CPU time within it (ms)", watch.LongestGapCpuMs(), "%.1f");
+    std::printf("  %s: the loop was held longest by %s\n", what.c_str(),
+                watch.LongestGapCulprit().c_str());
 }
 
 double Milliseconds(Clock::duration d) {
@@ -109,27 +81,28 @@ double FirstShownX(varlo::load::LoadWindow& w) {
     return -1;
 }
 
-void DragTheGrid(LoadWindow& w, EventLoopWatch& watch, Figures& figures) {
+void DragTheGrid(LoadWindow& w, EventLoopWatch& watch, FigureTable& figures) {
     auto& grid = w.Control<varlo::app::ReadingGridView>("DBGrid1");
     QScrollBar& bar = *grid.verticalScrollBar();
     QTest::keyClick(&grid, Qt::Key_Home);
-    Check(ServeUntil([&] { return bar.value() == 0; }, std::chrono::seconds(10)),
-          "Home brings the grid to its top");
+    figures.Check(ServeUntil([&] { return bar.value() == 0; }, std::chrono::seconds(10)),
+                  "Home brings the grid to its top");
     watch.Reset();
     const auto start = Clock::now();
     DragThumbToEnd(bar, 300, std::chrono::milliseconds(16));
     ServeUntil([] { return false; }, std::chrono::milliseconds(100));  // the last paint
     const double seconds = Milliseconds(Clock::now() - start) / 1000;
     const std::size_t rows = w.Session().Log().RowCount();
-    Check(bar.value() == bar.maximum(), "the drag reaches the end of the bar");
-    Check(grid.Model().LogRow(0) + 100 > rows, "the grid shows the last rows after the drag");
-    figures.Limit("grid: thumb dragged top to bottom, longest gap (ms)", watch.LongestGapMs(),
-                  "%.1f", kFrameMs);
+    figures.Check(bar.value() == bar.maximum(), "the drag reaches the end of the bar");
+    figures.Check(grid.Model().LogRow(0) + 100 > rows,
+                  "the grid shows the last rows after the drag");
+    GapFigures(figures, "grid: thumb dragged top to bottom", watch, kFrameMs);
     figures.Info("  the drag's 300 mouse moves took (s)", seconds, "%.2f");
-    std::printf("  grid drag: longest gap in %s\n", watch.LongestGapCulprit().c_str());
 }
 
-void PageTheChart(LoadWindow& w, EventLoopWatch& watch, Figures& figures) {
+// Each button clicked with the mouse, the chart repainted after it: the time
+// of the two together, which holds the loop for as long.
+void PageTheChart(LoadWindow& w, FigureTable& figures) {
     const auto& chart = w.Session().Chart();
     const int pages = chart.GetPageCount();
     const int pageSize = chart.GetPageSize();
@@ -139,7 +112,6 @@ void PageTheChart(LoadWindow& w, EventLoopWatch& watch, Figures& figures) {
     };
     const Move moves[] = {{"BtFirst", 1}, {"BtNext", 2}, {"BTPrevious", 1}, {"BTlast", pages}};
     double longest = 0;
-    watch.Reset();
     for (const Move& move : moves) {
         const auto start = Clock::now();
         w.Click(move.button);
@@ -149,17 +121,15 @@ void PageTheChart(LoadWindow& w, EventLoopWatch& watch, Figures& figures) {
         figures.Info(std::string("  chart: ") + move.button + ", repaint included (ms)", ms,
                      "%.2f");
         const QString caption = w.Control<QToolButton>("Bt10").text();
-        Check(caption == QString::number(move.pageNo), std::string(move.button) + " shows page " +
-                                                           std::to_string(move.pageNo) +
-                                                           ", Bt10 says " + caption.toStdString());
+        figures.Check(caption == QString::number(move.pageNo),
+                      std::string(move.button) + " shows page " + std::to_string(move.pageNo) +
+                          ", Bt10 says " + caption.toStdString());
         const double firstX = FirstShownX(w);
-        Check(firstX == (move.pageNo - 1) * pageSize + 1,
-              std::string(move.button) + ": the chart shows its page's points, first X " +
-                  std::to_string(firstX));
+        figures.Check(firstX == (move.pageNo - 1) * pageSize + 1,
+                      std::string(move.button) + ": the chart shows its page's points, first X " +
+                          std::to_string(firstX));
     }
     figures.Limit("chart: First, Next, Previous, last at full log, slowest (ms)", longest, "%.2f",
-                  kFrameMs);
-    figures.Limit("  longest event-loop gap meanwhile (ms)", watch.LongestGapMs(), "%.1f",
                   kFrameMs);
 }
 
@@ -181,8 +151,8 @@ std::vector<std::string> SavedFields(const varlo::ReadingLog& log, std::size_t r
 // start, the middle and the end with the ones saved. A job that runs past
 // a second must have shown its progress dialog (the runner shows it after
 // half a second).
-void SaveAndOpen(LoadWindow& w, EventLoopWatch& watch, Figures& figures, const std::string& path,
-                 bool text) {
+void SaveAndOpen(LoadWindow& w, EventLoopWatch& watch, FigureTable& figures,
+                 const std::string& path, bool text) {
     const char* const kind = text ? "text" : "XML";
     const varlo::ReadingLog& log = w.Session().Log();
     const std::size_t rows = log.RowCount();
@@ -201,20 +171,20 @@ void SaveAndOpen(LoadWindow& w, EventLoopWatch& watch, Figures& figures, const s
     auto start = Clock::now();
     w.Click("saveas");
     const double saveSeconds = Milliseconds(Clock::now() - start) / 1000;
-    const double saveGap = watch.LongestGapMs();
-    const std::string saveCulprit = watch.LongestGapCulprit();
+    figures.Info(std::string(kind) + ": save through the dialog (s)", saveSeconds, "%.2f");
+    GapFigures(figures, std::string("  ") + kind + " save", watch, kResponsiveMs);
     // A text save says so; an XML save says nothing when it succeeds.
     const std::string saved =
         text ? "inform: save table to specified file: " + path + " Scuss!\n" : "";
-    Check(w.dialogs.Describe(boxes) == saved, std::string("the ") + kind +
-                                                  " save's message; the boxes were:\n" +
-                                                  w.dialogs.Describe(boxes));
-    Check(progressShown || saveSeconds < 1,
-          std::string("the progress dialog shows during the ") + kind + " save");
+    figures.Check(w.dialogs.Describe(boxes) == saved, std::string("the ") + kind +
+                                                          " save's message; the boxes were:\n" +
+                                                          w.dialogs.Describe(boxes));
+    figures.Check(progressShown || saveSeconds < 1,
+                  std::string("the progress dialog shows during the ") + kind + " save");
 
     w.dialogs.answers = {varlo::Dialogs::Answer::Yes};
     w.Click("RecordNew");
-    Check(log.RowCount() == 0, "Record New empties the log");
+    figures.Check(log.RowCount() == 0, "Record New empties the log");
 
     progressShown = false;
     const std::size_t loadBoxes = w.dialogs.Count();
@@ -223,27 +193,22 @@ void SaveAndOpen(LoadWindow& w, EventLoopWatch& watch, Figures& figures, const s
     start = Clock::now();
     w.Click("OpenDataFiles");
     const double loadSeconds = Milliseconds(Clock::now() - start) / 1000;
-    Check(log.RowCount() == rows, std::string("the ") + kind +
-                                      " file loads every row: " + std::to_string(log.RowCount()) +
-                                      " of " + std::to_string(rows));
-    Check(w.dialogs.Count() == loadBoxes,
-          "no message after the load: " + w.dialogs.Describe(loadBoxes));
-    Check(progressShown || loadSeconds < 1,
-          std::string("the progress dialog shows during the ") + kind + " load");
+    figures.Check(log.RowCount() == rows, std::string("the ") + kind + " file loads every row: " +
+                                              std::to_string(log.RowCount()) + " of " +
+                                              std::to_string(rows));
+    figures.Check(w.dialogs.Count() == loadBoxes,
+                  "no message after the load: " + w.dialogs.Describe(loadBoxes));
+    figures.Check(progressShown || loadSeconds < 1,
+                  std::string("the progress dialog shows during the ") + kind + " load");
     for (std::size_t i = 0; i < std::size(samples); ++i) {
-        Check(SavedFields(log, samples[i], text) == before[i],
-              std::string("row ") + std::to_string(samples[i]) + " reads back from the " + kind +
-                  " file as saved");
+        figures.Check(SavedFields(log, samples[i], text) == before[i],
+                      std::string("row ") + std::to_string(samples[i]) + " reads back from the " +
+                          kind + " file as saved");
     }
     watch.SetOnTick(nullptr);
 
-    figures.Info(std::string(kind) + ": save through the dialog (s)", saveSeconds, "%.2f");
-    figures.Limit("  longest event-loop gap during the save (ms)", saveGap, "%.1f", kResponsiveMs);
     figures.Info(std::string(kind) + ": open through the dialog (s)", loadSeconds, "%.2f");
-    figures.Limit("  longest event-loop gap during the open (ms)", watch.LongestGapMs(), "%.1f",
-                  kResponsiveMs);
-    std::printf("  %s save: longest gap in %s\n", kind, saveCulprit.c_str());
-    std::printf("  %s open: longest gap in %s\n", kind, watch.LongestGapCulprit().c_str());
+    GapFigures(figures, std::string("  ") + kind + " open", watch, kResponsiveMs);
 }
 
 }  // namespace
@@ -256,7 +221,7 @@ int main(int argc, char** argv) {
     const std::string scenario = argc > 2 ? argv[2] : "sweep";
     QTemporaryDir folder;
 
-    Figures figures;
+    FigureTable figures;
     LoadWindow w;
     w.Show();
     EventLoopWatch watch;
@@ -266,26 +231,27 @@ int main(int argc, char** argv) {
 
     const ProcessCounts before = CountProcess();
     const FeedResult feed = FeedFrames(w, watch, scenario, rows, 1);
+    std::printf("limitless log in the window: %zu rows of the %s scenario\n", rows,
+                scenario.c_str());
+    // Fed as fast as it takes them, the window has no gap to keep.
+    GapFigures(figures, "recording them", watch, std::nullopt);
     ServeUntil([] { return false; }, std::chrono::milliseconds(200));
     const ProcessCounts after = CountProcess();
     const varlo::MeterSession& session = w.Session();
     const std::size_t recorded = session.Log().RowCount();
 
-    Check(feed.framesSent == rows, "the simulator sent every frame: " + feed.simErrors);
-    Check(recorded == rows,
-          "every frame sent is a row: " + std::to_string(recorded) + " of " + std::to_string(rows));
-    Check(session.ChartModel().RecordedValueCount() == rows, "every row is a chart point");
-    Check(session.Assembler().DroppedCount() == 0 && session.Decoder().RejectedCount() == 0,
-          "no frame dropped or rejected");
-    Check(w.dialogs.Count() == 0, "no message box while recording: " + w.dialogs.Describe());
+    figures.Check(feed.framesSent == rows, "the simulator sent every frame: " + feed.simErrors);
+    figures.Check(recorded == rows, "every frame sent is a row: " + std::to_string(recorded) +
+                                        " of " + std::to_string(rows));
+    figures.Check(session.ChartModel().RecordedValueCount() == rows, "every row is a chart point");
+    figures.Check(session.Assembler().DroppedCount() == 0 && session.Decoder().RejectedCount() == 0,
+                  "no frame dropped or rejected");
+    figures.Check(w.dialogs.Count() == 0,
+                  "no message box while recording: " + w.dialogs.Describe());
 
     const double n = static_cast<double>(rows);
-    std::printf("limitless log in the window: %zu rows of the %s scenario\n", rows,
-                scenario.c_str());
     figures.Info("rows recorded (all frames sent)", static_cast<double>(recorded), "%.0f");
-    figures.Info("fed at (frames/s)", n / feed.seconds, "%.0f");
-    figures.Info("  longest event-loop gap while fed (ms)", feed.longestGapMs, "%.1f");
-    std::printf("  feeding: longest gap in %s\n", feed.culprit.c_str());
+    figures.Info("  fed at (frames/s)", n / feed.seconds, "%.0f");
     const double growth =
         static_cast<double>(after.residentBytes) - static_cast<double>(before.residentBytes);
     figures.Limit("resident memory growth per row (bytes)", growth / n, "%.2f", kBytesPerRow);
@@ -295,14 +261,14 @@ int main(int argc, char** argv) {
                  static_cast<double>(session.ChartModel().ValueBytes()) / n, "%.2f");
 
     DragTheGrid(w, watch, figures);
-    PageTheChart(w, watch, figures);
+    PageTheChart(w, figures);
     SaveAndOpen(w, watch, figures, folder.filePath("log.xls").toStdString(), true);
     SaveAndOpen(w, watch, figures, folder.filePath("log.xml").toStdString(), false);
-    Check(w.dialogs.Describe().find("error: ") == std::string::npos,
-          "no error box: " + w.dialogs.Describe());
+    figures.Check(w.dialogs.Describe().find("error: ") == std::string::npos,
+                  "no error box: " + w.dialogs.Describe());
 
-    std::printf("  %-58s %14s   %-10s\n", "", "measured", "target");
     figures.Print();
-    if (failures > 0) std::printf("  %d checks FAILED (see above)\n", failures);
-    return failures > 0 ? 1 : 0;
+    // A figure that misses is a finding to explain, not a failed run; a
+    // failed check (rows lost, a box shown) is.
+    return figures.ChecksHeld() ? 0 : 1;
 }

@@ -184,8 +184,9 @@ TEST(ProcessCounters, FollowWhatTheProcessHolds) {
     EXPECT_EQ(touched[size - 1], 1);
 }
 
-// A handler that holds the loop for 150 ms is the longest gap, named by its
-// timer, and the one gap over the limit.
+// A handler that holds the loop for 150 ms waiting is the longest gap,
+// named by its timer, the one gap over the limit, and nearly no CPU time of
+// the thread; one that works for 120 ms is the longest gap in CPU time.
 TEST(EventLoopWatch, NamesTheHandlerThatHeldTheLoop) {
     int argc = 1;
     char name[] = "test";
@@ -194,24 +195,35 @@ TEST(EventLoopWatch, NamesTheHandlerThatHeldTheLoop) {
     EventLoopWatch watch;
     watch.SetLimitMs(100);
     watch.Start();
-    QTimer blocker;
-    blocker.setObjectName("Blocker");
-    blocker.setSingleShot(true);
-    QObject::connect(&blocker, &QTimer::timeout, [] { std::this_thread::sleep_for(150ms); });
+    QTimer sleeper;
+    sleeper.setObjectName("Sleeper");
+    sleeper.setSingleShot(true);
+    QObject::connect(&sleeper, &QTimer::timeout, [] { std::this_thread::sleep_for(150ms); });
+    QTimer worker;
+    worker.setSingleShot(true);
+    QObject::connect(&worker, &QTimer::timeout, [] {
+        const auto end = std::chrono::steady_clock::now() + 120ms;
+        volatile unsigned spin = 0;
+        while (std::chrono::steady_clock::now() < end) spin = spin + 1;
+    });
     QTimer end;
     end.setSingleShot(true);
     QObject::connect(&end, &QTimer::timeout, &app, &QCoreApplication::quit);
-    blocker.start(50);
-    end.start(400);
+    sleeper.start(50);
+    worker.start(300);
+    end.start(600);
     app.exec();
     EXPECT_GE(watch.LongestGapMs(), 150);
-    EXPECT_NE(watch.LongestGapCulprit().find("QTimer 'Blocker' Timer"), std::string::npos)
+    EXPECT_NE(watch.LongestGapCulprit().find("QTimer 'Sleeper' Timer"), std::string::npos)
         << watch.LongestGapCulprit();
-    EXPECT_EQ(watch.GapsOverLimit(), 1u);
+    EXPECT_LT(watch.LongestGapCpuMs(), 50);
+    EXPECT_GE(watch.LongestCpuGapMs(), 100);
+    EXPECT_EQ(watch.GapsOverLimit(), 2u);
     EXPECT_GT(watch.Ticks(), 10u);
 
     watch.Reset();
     EXPECT_EQ(watch.LongestGapMs(), 0);
+    EXPECT_EQ(watch.LongestCpuGapMs(), 0);
     EXPECT_EQ(watch.GapsOverLimit(), 0u);
 }
 

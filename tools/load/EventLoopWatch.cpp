@@ -3,9 +3,19 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QMetaEnum>
+#include <algorithm>
 #include <cstdio>
+#include <ctime>
 
 namespace varlo::load {
+
+namespace {
+double ThreadCpuMs() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
+}
+}  // namespace
 
 EventLoopWatch::EventLoopWatch(std::chrono::milliseconds period) : period_(period) {
     timer_.setTimerType(Qt::PreciseTimer);
@@ -23,6 +33,7 @@ void EventLoopWatch::Start() {
     running_ = true;
     QCoreApplication::instance()->installEventFilter(this);
     lastTick_ = currentStart_ = Clock::now();
+    lastTickCpuMs_ = ThreadCpuMs();
     timer_.start();
 }
 
@@ -36,10 +47,11 @@ void EventLoopWatch::Stop() {
 }
 
 void EventLoopWatch::Reset() {
-    longestGapMs_ = 0;
+    longestGapMs_ = longestGapCpuMs_ = longestCpuGapMs_ = 0;
     longestCulprit_.clear();
     overLimit_ = 0;
     lastTick_ = currentStart_ = Clock::now();
+    lastTickCpuMs_ = ThreadCpuMs();
     gapCulpritTime_ = {};
 }
 
@@ -61,11 +73,16 @@ bool EventLoopWatch::eventFilter(QObject* watched, QEvent* event) {
 void EventLoopWatch::Tick() {
     const auto now = Clock::now();
     const double gapMs = std::chrono::duration<double, std::milli>(now - lastTick_).count();
+    const double cpuMs = ThreadCpuMs();
+    const double gapCpuMs = cpuMs - lastTickCpuMs_;
     lastTick_ = now;
+    lastTickCpuMs_ = cpuMs;
+    longestCpuGapMs_ = std::max(longestCpuGapMs_, gapCpuMs);
     ++ticks_;
     if (gapMs > limitMs_) ++overLimit_;
     if (gapMs > longestGapMs_) {
         longestGapMs_ = gapMs;
+        longestGapCpuMs_ = gapCpuMs;
         char held[32];
         std::snprintf(held, sizeof held, " (%.1f ms)",
                       std::chrono::duration<double, std::milli>(gapCulpritTime_).count());

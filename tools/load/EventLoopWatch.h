@@ -33,6 +33,13 @@ class EventLoopWatch : public QObject {
     // in milliseconds, and the event that held the loop then.
     double LongestGapMs() const { return longestGapMs_; }
     const std::string& LongestGapCulprit() const { return longestCulprit_; }
+    // The GUI thread's CPU time within that gap: far below the gap when the
+    // thread was kept waiting (the machine busy, the disk) rather than
+    // working.
+    double LongestGapCpuMs() const { return longestGapCpuMs_; }
+    // The longest gap counted in the thread's CPU time: the most work done
+    // in one stretch without serving an event, whatever else the machine did.
+    double LongestCpuGapMs() const { return longestCpuGapMs_; }
     // Gaps longer than the limit (100 ms unless set), counted since the
     // start or the last reset.
     void SetLimitMs(double ms) { limitMs_ = ms; }
@@ -62,9 +69,12 @@ class EventLoopWatch : public QObject {
     QTimer timer_;
     std::chrono::milliseconds period_;
     Clock::time_point lastTick_{};
+    double lastTickCpuMs_ = 0;
     bool running_ = false;
     std::uint64_t ticks_ = 0;
     double longestGapMs_ = 0;
+    double longestGapCpuMs_ = 0;
+    double longestCpuGapMs_ = 0;
     std::string longestCulprit_;
     double limitMs_ = 100;
     std::uint64_t overLimit_ = 0;
