@@ -14,8 +14,10 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <string>
 #include <vector>
 
+#include "BenchFigure.h"
 #include "app/ChartView.h"
 #include "chart/ChartActions.h"
 #include "chart/TChartControl.h"
@@ -112,6 +114,9 @@ int main(int argc, char** argv) {
         const double ratio = largeTimes[1] / smallTimes[1];
         std::printf("  %-18s %14.0f %14.0f %7.2f  %s\n", row.name, smallTimes[1], largeTimes[1],
                     ratio, ratio <= 2.0 ? "meets" : "misses");
+        varlo::bench::Ratio(std::string(row.name) + " after AddValue, 10M against 100 points",
+                            {"10M", largeTimes[1]}, {"100", smallTimes[1]}, "ns",
+                            varlo::bench::AtMost(2.0), "page size 100, medians");
     }
     std::printf("  (the 10M chart held %d values at the end)\n",
                 large.model.PointCount(varlo::TrendChartModel::kAreaSeries) - 1);

@@ -17,6 +17,7 @@
 #include <memory>
 #include <string>
 
+#include "BenchFigure.h"
 #include "app/ReadingGridView.h"
 #include "recording/ReadingLog.h"
 
@@ -152,5 +153,23 @@ int main(int argc, char** argv) {
          "falls as 1/rows");
     Line("log and grid per log row (bytes)", "%.1f", s.logBytesPerRow + s.gridHeapBytes / 1000,
          l.logBytesPerRow + l.gridHeapBytes / rows, "<= 40 over the large log");
+
+    using namespace varlo::bench;
+    const std::string big = large == 10'000'000 ? "10M" : std::to_string(large);
+    const std::string over = "over " + std::to_string(large) + " rows";
+    Figure("show the grid", l.showMs, "ms", AtMost(100), over);
+    Figure("append a row, follow it, repaint", l.appendMs, "ms", AtMost(1),
+           over + ", mean of " + std::to_string(kAppends) + "; CPU time " +
+               FormatMeasured(l.appendCpuMs) + " ms, the slowest " + FormatMeasured(l.appendMaxMs) +
+               " ms; the target: well under 1");
+    Ratio("append, follow, repaint, " + big + " against 1,000 rows", {big, l.appendMs},
+          {"1,000", s.appendMs}, "ms", AtMost(2));
+    Figure("drag the thumb top to bottom, longest step", l.dragMaxMs, "ms", AtMost(50),
+           over + ", " + std::to_string(kDragSteps) + " steps, mean " +
+               FormatMeasured(l.dragMeanMs) + " ms");
+    Ratio("heap beyond the log, " + big + " against 1,000 rows", {big, l.gridHeapBytes},
+          {"1,000", s.gridHeapBytes}, "B", AtMost(2), "the target: a constant");
+    Figure("log and grid per log row", l.logBytesPerRow + l.gridHeapBytes / rows, "B", AtMost(40),
+           over);
     return 0;
 }

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchFigure.h"
 #include "chart/ChartActions.h"
 #include "chart/TChartControl.h"
 #include "chart/TrendChartModel.h"
@@ -201,6 +202,25 @@ void ReportFreshFill() {
         "  heap growth while filling 10M (allocator's count, whole chart and controller): "
         "%zu bytes = %.4f per point\n\n",
         heapGrowth, static_cast<double>(heapGrowth) / kLarge);
+
+    using namespace varlo::bench;
+    Figure("AddValue filling 10M points into fresh memory", fillSeconds * 1e9 / kLarge, "ns",
+           kNoTarget, "page faults of new memory included");
+    Figure("bytes held per added point, 100 to 10M", marginal, "B", AtMost(8.0),
+           "the chart's own count, one copy for both series");
+    // The heap a point takes: the allocator's count, less the constants
+    // the chart's own count holds (its block table and the free room of the
+    // last block). Whatever the allocator adds to the value blocks stays in.
+    const double constants = largeBytes - 8.0 * kLarge;
+    const std::size_t blocks =
+        (kLarge + varlo::ValueStore::kBlockSize - 1) / varlo::ValueStore::kBlockSize;
+    Figure("heap per point filling 10M, less the chart's constants",
+           (static_cast<double>(heapGrowth) - constants) / kLarge, "B", AtMost(8.0),
+           "the allocator's count less " + FormatMeasured(constants / 1024) +
+               " KB of block table and free room; the allocator adds " +
+               FormatMeasured((static_cast<double>(heapGrowth) - largeBytes) / blocks) +
+               " B to each of the " + std::to_string(blocks) + " value blocks of " +
+               std::to_string(varlo::ValueStore::kBlockSize * 8 / 1024) + " KB");
 }
 
 // From here on the allocator keeps freed memory and serves the value blocks
@@ -242,6 +262,9 @@ int main(int argc, char** argv) {
         const double ratio = large->second / small->second;
         std::printf("  %-12s %14.1f %14.1f %8.2f  %s\n", name + 3, small->second, large->second,
                     ratio, ratio <= 2.0 && ratio >= 0.5 ? "meets" : "misses");
+        varlo::bench::Ratio(std::string(name + 3) + ", 10M against 100 points",
+                            {"10M", large->second}, {"100", small->second}, "ns",
+                            varlo::bench::Between(0.5, 2.0), "medians of 3, warm heap");
     }
     std::printf(
         "  (AddValue per call, timed in batches of %d; paging with %d points a page: "

@@ -21,8 +21,10 @@
 #include <cstdlib>
 #include <fstream>
 #include <memory>
+#include <string>
 #include <vector>
 
+#include "BenchFigure.h"
 #include "LogRowStreams.h"
 #include "recording/ReadingLog.h"
 
@@ -49,16 +51,8 @@ std::size_t ResidentBytes() {
     return resident * static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
 }
 
-bool PrintFigure(const char* what, double perRow) {
-    const bool ok = perRow <= kTargetBytesPerRow;
-    std::printf("  bytes/row %-34s %6.2f   target <= %.0f  %s\n", what, perRow, kTargetBytesPerRow,
-                ok ? "ok" : "OVER");
-    return ok;
-}
-
-// Appends `rows` rows of the stream to a fresh log and prints the figures;
-// true when every memory figure meets the target.
-bool Measure(varlo::bench::LogRowStream& stream, std::size_t rows) {
+// Appends `rows` rows of the stream to a fresh log and prints the figures.
+void Measure(varlo::bench::LogRowStream& stream, std::size_t rows) {
     std::vector<varlo::bench::LogRow> batch(kBatchRows);
     stream.NextBatch(batch);  // the stream's own start-up, outside the figures
 
@@ -90,17 +84,23 @@ bool Measure(varlo::bench::LogRowStream& stream, std::size_t rows) {
                 log.Text(rows - 1, varlo::ReadingLog::kValue).c_str(),
                 log.Text(rows - 1, varlo::ReadingLog::kUnit).c_str(),
                 log.Text(rows - 1, varlo::ReadingLog::kAuto).c_str());
-    bool ok = PrintFigure("held by the log (MemoryBytes):", perRow(log.MemoryBytes()));
-    ok &= PrintFigure("of heap growth (mallinfo2):",
-                      perRow(static_cast<double>(heapAfter) - static_cast<double>(heapBefore)));
-    ok &= PrintFigure(
-        "of resident set growth (statm):",
-        perRow(static_cast<double>(residentAfter) - static_cast<double>(residentBefore)));
-    std::printf("  time per append:                         %6.1f ns (%.1f ns of CPU time)\n",
-                static_cast<double>(appendTime.count()) / static_cast<double>(rows),
-                static_cast<double>(appendCpuTime.count()) / static_cast<double>(rows));
     std::fflush(stdout);
-    return ok;
+    using varlo::bench::AtMost;
+    using varlo::bench::Figure;
+    const std::string name = std::string(stream.Name()) + " stream, ";
+    const std::string at = "at " + std::to_string(rows) + " rows";
+    Figure(name + "bytes a row held by the log", perRow(log.MemoryBytes()), "B",
+           AtMost(kTargetBytesPerRow), at + ", its own count (MemoryBytes)");
+    Figure(name + "bytes a row of heap growth",
+           perRow(static_cast<double>(heapAfter) - static_cast<double>(heapBefore)), "B",
+           AtMost(kTargetBytesPerRow), at + ", the allocator's count (mallinfo2)");
+    Figure(name + "bytes a row of resident growth",
+           perRow(static_cast<double>(residentAfter) - static_cast<double>(residentBefore)), "B",
+           AtMost(kTargetBytesPerRow), at + ", the process's resident set (statm)");
+    const double cpuNs = static_cast<double>(appendCpuTime.count()) / static_cast<double>(rows);
+    Figure(name + "time per append",
+           static_cast<double>(appendTime.count()) / static_cast<double>(rows), "ns",
+           varlo::bench::kNoTarget, "CPU time " + varlo::bench::FormatMeasured(cpuNs) + " ns");
 }
 
 }  // namespace
@@ -124,7 +124,8 @@ int main(int argc, char** argv) {
         }
         if (child == 0) {
             const auto stream = make();
-            _exit(Measure(*stream, rows) ? 0 : 1);
+            Measure(*stream, rows);
+            _exit(0);
         }
         int childStatus = 0;
         if (waitpid(child, &childStatus, 0) != child || !WIFEXITED(childStatus) ||

@@ -10,7 +10,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <string>
 
+#include "BenchFigure.h"
 #include "ReportRows.h"
 #include "app/Glyphs.h"
 #include "app/ReportPrinter.h"
@@ -95,11 +97,12 @@ int main(int argc, char** argv) {
         largest = std::max(largest, bytes);
     }
     const double mean = layout.PageCount() > 0 ? total / layout.PageCount() : 0;
-    const bool ok = mean <= kTargetPageBytes;
     std::printf("report record, %zu rows, %zu pages\n", rows, layout.PageCount());
-    std::printf("  a page on average:      %8.0f B   target <= %.0f  %s\n", mean, kTargetPageBytes,
-                ok ? "ok" : "OVER");
-    std::printf("  the largest page:       %8d B\n", largest);
-    std::printf("  all pages:              %8.1f MB\n", total / 1e6);
-    return ok ? 0 : 1;
+    using namespace varlo::bench;
+    const std::string of =
+        "of " + std::to_string(layout.PageCount()) + " pages, " + std::to_string(rows) + " rows";
+    Figure("report page recorded, on average", mean, "B", AtMost(kTargetPageBytes), of);
+    Figure("report page recorded, the largest", largest, "B", kNoTarget, of);
+    Figure("report pages recorded, all", total / 1e6, "MB", kNoTarget, of);
+    return 0;
 }

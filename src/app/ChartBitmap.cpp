@@ -62,4 +62,10 @@ std::string SaveChartBitmap(QWidget& chart, std::string_view chosenPath) {
     return path;
 }
 
+std::optional<std::string> BitmapReplaceQuestion(std::string_view chosenPath) {
+    const std::string path = BitmapFileName(chosenPath);
+    if (path == chosenPath || !QFileInfo::exists(QString::fromStdString(path))) return std::nullopt;
+    return path + " already exists.\nDo you want to replace it?";
+}
+
 }  // namespace varlo::app

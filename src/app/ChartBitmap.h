@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -14,5 +15,11 @@ namespace varlo::app {
 // path written; a file that cannot be written throws a VarloError naming it,
 // and nothing is reported as saved.
 std::string SaveChartBitmap(QWidget& chart, std::string_view chosenPath);
+
+// The question to ask before saving under `chosenPath` when the file to be
+// written is another one (the name gets ".bmp") that exists already: the
+// save dialog asked only about the name chosen. None when there is nothing
+// to ask.
+std::optional<std::string> BitmapReplaceQuestion(std::string_view chosenPath);
 
 }  // namespace varlo::app

@@ -15,49 +15,49 @@ constexpr Qt::Alignment kTopLeft = Qt::AlignLeft | Qt::AlignTop;
 // points (y 121 in the replica); the minus sign then sits at their middle.
 constexpr QRectF kDigitGlyph{-1, 8, 42, 100};
 
-LcdElementSpec Element(const char* name, K kind, QRect bounds, F flag) {
-    LcdElementSpec spec;
-    spec.name = name;
-    spec.kind = kind;
-    spec.bounds = bounds;
-    spec.flag = flag;
-    return spec;
+LcdElementRow Element(const char* name, K kind, QRect bounds, F flag) {
+    LcdElementRow element;
+    element.name = name;
+    element.kind = kind;
+    element.bounds = bounds;
+    element.flag = flag;
+    return element;
 }
 
-LcdElementSpec Digit(const char* name, int left, int index, const char* caption) {
-    LcdElementSpec spec = Element(name, K::Digit, QRect(left, 28, 38, 112), F::Count);
-    spec.caption = caption;
-    spec.textHeight = 100;
-    spec.digit = index;
-    spec.glyphBox = kDigitGlyph;
-    spec.align = kTopLeft;
-    return spec;
+LcdElementRow Digit(const char* name, int left, int index, const char* caption) {
+    LcdElementRow element = Element(name, K::Digit, QRect(left, 28, 38, 112), F::Count);
+    element.caption = caption;
+    element.textHeight = 100;
+    element.digit = index;
+    element.glyphBox = kDigitGlyph;
+    element.align = kTopLeft;
+    return element;
 }
 
-LcdElementSpec Glyph(const char* name, F flag, QRect bounds, const char* caption, qreal height) {
-    LcdElementSpec spec = Element(name, K::Glyph, bounds, flag);
-    spec.caption = caption;
-    spec.textHeight = height;
-    return spec;
+LcdElementRow Glyph(const char* name, F flag, QRect bounds, const char* caption, qreal height) {
+    LcdElementRow element = Element(name, K::Glyph, bounds, flag);
+    element.caption = caption;
+    element.textHeight = height;
+    return element;
 }
 
 // The minus sign stands in a digit-high box, so that it sits at the digits'
 // middle.
-LcdElementSpec Minus() {
-    LcdElementSpec spec = Glyph("LcdFH", F::LcdFH, {5, 36, 28, 112}, "-", 100);
-    spec.glyphBox = QRectF(0, 0, 28, 100);
-    spec.align = kTopLeft;
-    return spec;
+LcdElementRow Minus() {
+    LcdElementRow element = Glyph("LcdFH", F::LcdFH, {5, 36, 28, 112}, "-", 100);
+    element.glyphBox = QRectF(0, 0, 28, 100);
+    element.align = kTopLeft;
+    return element;
 }
 
-LcdElementSpec Point(const char* name, F flag, QRect bounds) {
+LcdElementRow Point(const char* name, F flag, QRect bounds) {
     return Element(name, K::Point, bounds, flag);
 }
 
-LcdElementSpec Picture(const char* name, F flag, QRect bounds, LcdPicture picture) {
-    LcdElementSpec spec = Element(name, K::Picture, bounds, flag);
-    spec.picture = picture;
-    return spec;
+LcdElementRow Picture(const char* name, F flag, QRect bounds, LcdPicture picture) {
+    LcdElementRow element = Element(name, K::Picture, bounds, flag);
+    element.picture = picture;
+    return element;
 }
 
 const std::array kElements = {
@@ -103,7 +103,7 @@ const std::array kElements = {
 
 }  // namespace
 
-std::span<const LcdElementSpec> LcdElements() {
+std::span<const LcdElementRow> LcdElements() {
     return kElements;
 }
 

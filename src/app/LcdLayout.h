@@ -20,7 +20,7 @@ enum class LcdPicture { None, DataReceived, Relative, ElectricField };
 
 // One element of the display replica. Bounds are in the replica's own
 // coordinates; captions are spelled in the LCD glyph convention.
-struct LcdElementSpec {
+struct LcdElementRow {
     const char* name = "";
     LcdElementKind kind = LcdElementKind::Glyph;
     QRect bounds;
@@ -37,7 +37,7 @@ struct LcdElementSpec {
 
 // Every element of the replica, in the order they are created (later ones
 // lie on top).
-std::span<const LcdElementSpec> LcdElements();
+std::span<const LcdElementRow> LcdElements();
 
 // The bar graph along the bottom edge and its form values.
 inline constexpr QRect kLcdBarBounds{0, 164, 334, 17};

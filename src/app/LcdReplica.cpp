@@ -42,25 +42,25 @@ LcdReplica::LcdReplica(QWidget* parent) : QFrame(parent) {
     white.setColor(QPalette::Window, Qt::white);
     setPalette(white);
 
-    for (const LcdElementSpec& spec : LcdElements()) {
+    for (const LcdElementRow& element : LcdElements()) {
         QWidget* widget = nullptr;
         LcdGlyphLabel* label = nullptr;
-        if (spec.kind == LcdElementKind::Digit || spec.kind == LcdElementKind::Glyph) {
-            label = new LcdGlyphLabel(QString::fromUtf8(spec.caption), spec.textHeight,
-                                      spec.glyphBox, spec.align, this);
+        if (element.kind == LcdElementKind::Digit || element.kind == LcdElementKind::Glyph) {
+            label = new LcdGlyphLabel(QString::fromUtf8(element.caption), element.textHeight,
+                                      element.glyphBox, element.align, this);
             widget = label;
         } else {
-            widget = new LcdShape(spec.kind, spec.picture, this);
+            widget = new LcdShape(element.kind, element.picture, this);
         }
-        widget->setObjectName(QString::fromUtf8(spec.name));
-        widget->setGeometry(spec.bounds);
+        widget->setObjectName(QString::fromUtf8(element.name));
+        widget->setGeometry(element.bounds);
         // The digits are shown at start; every other element waits for a frame.
-        widget->setVisible(spec.kind == LcdElementKind::Digit);
-        const bool digit = spec.kind == LcdElementKind::Digit;
-        elements_.push_back({widget, spec.flag, spec.digit, digit ? label : nullptr});
-        if (spec.flag == LcdFlag::LcdDc1) {
+        widget->setVisible(element.kind == LcdElementKind::Digit);
+        const bool digit = element.kind == LcdElementKind::Digit;
+        elements_.push_back({widget, element.flag, element.digit, digit ? label : nullptr});
+        if (element.flag == LcdFlag::LcdDc1) {
             dc_ = widget;
-            dcHome_ = spec.bounds.topLeft();
+            dcHome_ = element.bounds.topLeft();
         }
     }
     bar_ = MakeBar(this);

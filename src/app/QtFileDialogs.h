@@ -24,7 +24,7 @@ class QtFileDialogs : public FileDialogs {
 
     std::optional<std::string> Execute(const FileDialogSpec& dialog) override;
 
-    // The dialog as it is shown, set up from the spec.
+    // The dialog as it is shown, set up from its description.
     std::unique_ptr<QFileDialog> Make(const FileDialogSpec& dialog) const;
 
   private:

@@ -8,7 +8,8 @@
 namespace varlo::app {
 
 // One column of the reading grid: the log column it shows, its title, its
-// width in pixels (0: the header's default) and the alignment of its cells.
+// width in pixels (0: the room the others leave, for the last column) and the
+// alignment of its cells.
 struct ReadingGridColumn {
     int logColumn;
     const char* title;

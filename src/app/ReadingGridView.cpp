@@ -78,10 +78,17 @@ ReadingGridView::ReadingGridView(ReadingGridModel* model, QWidget* parent)
     titles->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     titles->setSectionResizeMode(QHeaderView::Interactive);
     titles->setHighlightSections(false);
+    // A stretched section never gets narrower than the default size: that is
+    // the smallest a title takes, so that the last column can fit the room
+    // the others leave.
+    titles->setDefaultSectionSize(titles->minimumSectionSize());
     for (std::size_t i = 0; i < kReadingGridColumns.size(); ++i) {
         if (kReadingGridColumns[i].width > 0)
             setColumnWidth(static_cast<int>(i), kReadingGridColumns[i].width);
     }
+    // The last column (the one of default width) takes the room the others
+    // leave, so the columns fit the grid without a horizontal bar.
+    titles->setStretchLastSection(true);
 
     connect(model_, &ReadingGridModel::WindowAboutToMove, this,
             &ReadingGridView::WindowAboutToMove);

@@ -18,19 +18,26 @@
 
 #include "app/ChartBitmap.h"
 #include "app/ChartView.h"
+#include "app/ConnectionView.h"
 #include "app/Controls.h"
-#include "app/FileJobRunner.h"
 #include "app/FrameView.h"
 #include "app/LcdReplica.h"
 #include "app/ReadingGridView.h"
 #include "app/ReportPreview.h"
 #include "app/SessionEditTarget.h"
+#include "app/UsbListsView.h"
 #include "app/WindowBuilder.h"
 #include "app/WindowLayout.h"
 #include "app/WindowTimer.h"
 #include "common/Dialogs.h"
 #include "common/FileDialogs.h"
+#include "links/ComDrv32.h"
+#include "links/Connection.h"
+#include "links/JvHidControllerClass.h"
+#include "links/UsbDeviceList.h"
 #include "platform/AlarmTone.h"
+#include "platform/HidBackend.h"
+#include "platform/LinuxSerialPort.h"
 
 namespace varlo::app {
 
@@ -73,23 +80,42 @@ MeterVariant FormVariant() {
 
 TFCOMM::TFCOMM(const LocaleSource& locale, const LocalClock& clock, Dialogs& dialogs,
                FileDialogs& fileDialogs, QWidget* parent)
+    : TFCOMM(locale, clock, dialogs, fileDialogs, CreateHidBackend(), parent) {}
+
+TFCOMM::TFCOMM(const LocaleSource& locale, const LocalClock& clock, Dialogs& dialogs,
+               FileDialogs& fileDialogs, std::shared_ptr<HidBackend> hid, QWidget* parent)
     : QMainWindow(parent),
       locale_(locale),
       clock_(clock),
       dialogs_(dialogs),
       fileDialogs_(fileDialogs) {
+    // The one HID controller of the program comes first: when it cannot be
+    // had, nothing else has been built yet.
+    HidCtl_ = std::make_unique<TJvHidDeviceController>(std::move(hid));
     FormCreate();
     BuildWindow();
     BindEdits();
+    BuildLinks();
     ConnectHandlers();
     session_->SetView(this);
     ShowControls();
     frameView_->ShowDisplay(*session_);
+    ShowLinks();
 }
 
 TFCOMM::~TFCOMM() {
+    // The links go first, the connection before the USB list and the list
+    // (which checks its devices in) before the controller they came from.
+    // Stopping a HID reader may still hand a report to the session and the
+    // views, which are all there yet; the links' notices to the view are not.
+    connection_->SetOnChanged(nullptr);
+    usb_->DevListBox().Changed = nullptr;
+    connection_.reset();
+    usb_.reset();
+    HidCtl_.reset();
+    COMM2_.reset();
     session_->SetView(nullptr);
-    // The controls go first: the grid, the chart and the display read the
+    // Then the controls: the grid, the chart and the display read the
     // session's models, and a control losing the focus may still call in.
     delete takeCentralWidget();
 }
@@ -97,13 +123,6 @@ TFCOMM::~TFCOMM() {
 QSize TFCOMM::OuterSize() {
     return {kClientWidth + 2 * kFrameBorder,
             kClientHeight + kCaptionHeight + kMenuHeight + 2 * kFrameBorder};
-}
-
-template <class T>
-T& TFCOMM::Control(const char* name) const {
-    T* widget = findChild<T*>(QLatin1String(name));
-    if (widget == nullptr) throw std::logic_error(std::string("no control ") + name);
-    return *widget;
 }
 
 void TFCOMM::FormCreate() {
@@ -237,6 +256,8 @@ void TFCOMM::ConnectHandlers() {
             [this](int index) { session_->ComboBox1Change(index); });
     connect(&Control<PictureBox>("TbFd"), &PictureBox::clicked, this, &TFCOMM::TbFdClick);
     connect(&Control<PictureBox>("TbSx"), &PictureBox::clicked, this, &TFCOMM::TbFdClick);
+
+    ConnectLinkHandlers();
 }
 
 // --- Start-up and the window's life -----------------------------------------
@@ -259,6 +280,8 @@ void TFCOMM::showEvent(QShowEvent* event) {
         shown_ = true;
         CentreOnScreen();
     }
+    // The ports' devices may have come or gone while the window was away.
+    connectionView_->ShowPortHints();
 }
 
 void TFCOMM::changeEvent(QEvent* event) {
@@ -289,18 +312,12 @@ void TFCOMM::BtExit1Click() {
 
 // --- Menu "Record" and the record row -----------------------------------------
 
-// A long log takes seconds to save or open: the runner does it in steps
-// under a progress dialog while the window goes on serving the meter.
 void TFCOMM::saveasClick() {
-    if (const auto name = fileDialogs_.Execute(SaveDialog2())) {
-        FileJobRunner(this).Save(*session_, *name);
-    }
+    if (const auto name = fileDialogs_.Execute(SaveDialog2())) fileJobs_.Save(*session_, *name);
 }
 
 void TFCOMM::SpeedButton2Click() {
-    if (const auto name = fileDialogs_.Execute(OpenDialog1())) {
-        FileJobRunner(this).Open(*session_, *name);
-    }
+    if (const auto name = fileDialogs_.Execute(OpenDialog1())) fileJobs_.Open(*session_, *name);
 }
 
 void TFCOMM::BtPrintClick() {
@@ -312,6 +329,8 @@ void TFCOMM::BtPrintClick() {
 void TFCOMM::BtSaveClick() {
     const auto chosen = fileDialogs_.Execute(SavePictureDialog1());
     if (!chosen) return;
+    const auto replace = BitmapReplaceQuestion(*chosen);
+    if (replace && dialogs_.Ask(*replace) == Dialogs::Answer::No) return;
     const std::string written = SaveChartBitmap(Control<QWidget>("Chtshow"), *chosen);
     dialogs_.Inform(kGraphicSaved + written);
 }

@@ -116,12 +116,17 @@ void ApplyLook(QWidget& widget, Look look) {
     switch (look) {
         case Look::Default:
             break;
-        case Look::PortPanel:
+        case Look::PortPanel: {
             widget.setFont(ArialFont(12, true));
             widget.setAutoFillBackground(true);
             Colour(widget, QPalette::Window, kSilver);
+            // Disabled while the serial link is open: the port stays readable.
+            QPalette palette = widget.palette();
+            palette.setColor(QPalette::Disabled, QPalette::WindowText, QColor(96, 96, 96));
+            widget.setPalette(palette);
             if (auto* panel = qobject_cast<QFrame*>(&widget)) panel->setFrameShadow(QFrame::Sunken);
             break;
+        }
         case Look::LinkPanel:
             widget.setFont(ArialFont(12, true, true));
             widget.setAutoFillBackground(true);
@@ -158,22 +163,6 @@ void ApplyLook(QWidget& widget, Look look) {
             if (auto* label = qobject_cast<QLabel*>(&widget)) label->setAlignment(Qt::AlignCenter);
             break;
     }
-}
-
-// Pressing one two-state button of the window's group releases the others;
-// all may be up.
-void JoinToggleGroup(QAbstractButton& button, QWidget& clientArea) {
-    QObject::connect(&button, &QAbstractButton::toggled, &button, [&button, &clientArea](bool on) {
-        if (!on) return;
-        for (const ControlRow& row : WindowControls()) {
-            if (row.kind != ControlKind::ToggleButton || Text(row.name) == button.objectName()) {
-                continue;
-            }
-            if (auto* other = clientArea.findChild<QAbstractButton*>(Text(row.name))) {
-                other->setChecked(false);
-            }
-        }
-    });
 }
 
 }  // namespace
@@ -224,9 +213,6 @@ void BuildControls(QWidget& clientArea, std::span<const ControlRow> rows,
         if (row.flags & kDisabled) widget->setEnabled(false);
         if (row.flags & kHidden) widget->setHidden(true);
         ApplyLook(*widget, row.look);
-        if (row.kind == ControlKind::ToggleButton) {
-            JoinToggleGroup(static_cast<QAbstractButton&>(*widget), clientArea);
-        }
     }
 }
 

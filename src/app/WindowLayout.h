@@ -15,7 +15,8 @@ enum class ControlKind {
     Label,
     Edit,
     CheckBox,
-    ToggleButton,  // a two-state push button of the window's one group
+    ToggleButton,  // a two-state push button of the window's one group (the connection
+                   // keeps at most one of them down)
     CheckButton,   // a two-state push button on its own
     PushButton,
     SpeedButton,  // a flat-standing tool button with a picture or a short caption

@@ -199,6 +199,9 @@ class MeterSession : private ReadingFollowUp,
     // The LCD's data-received picture (LCDsend) is the links' too: USB
     // Connect shows it, USB Disconnect hides it.
     LcdPanel& LinkPanel() { return decoder_.Panel(); }
+    // The USB history list, which the report handlers and the USB device
+    // list write to.
+    LineSink& HistoryListBox() { return traces_.HistoryListBox; }
 
   private:
     // Tests put texts into the boxes past their checks, to reach the

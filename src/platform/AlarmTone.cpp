@@ -50,14 +50,14 @@ struct SoundServerBeep::Stream {
 SoundServerBeep::SoundServerBeep(std::function<void()> systemBell)
     : systemBell_(std::move(systemBell)),
       tone_(AlarmToneSamples(kSampleRate, kFrequency, kToneMs)) {
-    pa_sample_spec spec{};
-    spec.format = PA_SAMPLE_S16LE;
-    spec.rate = kSampleRate;
-    spec.channels = 1;
+    pa_sample_spec format{};
+    format.format = PA_SAMPLE_S16LE;
+    format.rate = kSampleRate;
+    format.channels = 1;
     int error = 0;
     // Connecting fails at once when there is no server; the bell serves then.
     pa_simple* handle = pa_simple_new(nullptr, "VARLO", PA_STREAM_PLAYBACK, nullptr, "alarm beep",
-                                      &spec, nullptr, nullptr, &error);
+                                      &format, nullptr, nullptr, &error);
     if (handle == nullptr) {
         return;
     }

@@ -45,6 +45,11 @@ class LinuxSerialPortSystem : public SerialPortSystem {
 
     SerialOpenResult Open(const std::string& name) override;
 
+    // The device path Open would take for `name` (see ResolvePortName).
+    std::optional<std::string> Resolve(const std::string& name) const {
+        return ResolvePortName(name, folders_, environment_);
+    }
+
     // Makes the next opens fail as if the system had answered with this
     // error number (ENOENT, EBUSY, EACCES, ...); nullopt opens for real.
     // Lets tests running as root see the refusals a user meets.

@@ -237,13 +237,26 @@ void ReadingGridTest::ShowsTheLogColumnsAsTheyAreStored() {
 
 void ReadingGridTest::IsLaidOutAsTheLogGrid() {
     ReadingLog log;
-    ReadingGridView grid(log);
+    Fill(log, 3);
+    ShownGrid shown(log);
+    ReadingGridView& grid = shown.grid;
     QCOMPARE(grid.objectName(), QStringLiteral("DBGrid1"));
     QCOMPARE(grid.size(), QSize(334, 241));
     const QList<int> widths{53, 50, 70, 56, 35};
-    for (int column = 0; column < widths.size(); ++column)
+    int used = 0;
+    for (int column = 0; column < widths.size(); ++column) {
         QCOMPARE(grid.columnWidth(column), widths[column]);
-    QCOMPARE(grid.columnWidth(5), grid.horizontalHeader()->defaultSectionSize());
+        used += widths[column];
+    }
+    // "Judge" takes the rest of the grid's width: no horizontal bar, also
+    // once the log has been cleared.
+    for (const char* when : {"shown", "cleared"}) {
+        if (QByteArray(when) == "cleared") log.Clear();
+        QTRY_COMPARE(grid.columnWidth(5), grid.viewport()->width() - used);
+        QCOMPARE(grid.columnWidth(0), widths[0]);
+        QVERIFY2(!grid.horizontalScrollBar()->isVisible(), when);
+        QCOMPARE(grid.horizontalScrollBar()->maximum(), 0);
+    }
     QCOMPARE(grid.editTriggers(), QAbstractItemView::NoEditTriggers);
     QCOMPARE(grid.selectionBehavior(), QAbstractItemView::SelectRows);
     QVERIFY(grid.showGrid());

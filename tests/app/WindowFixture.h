@@ -1,7 +1,9 @@
 #pragma once
 
 // A main window over test doubles: dialogs answered from a script, file
-// dialogs that return the names a test gives, a fixed locale and clock.
+// dialogs that return the names a test gives, a fixed locale and clock, and
+// scripted HID devices (none unless the test plugs some in). One window at a
+// time: a program holds one HID controller.
 
 #include <QAreaSeries>
 #include <QChart>
@@ -11,6 +13,7 @@
 #include <QTest>
 #include <QWidget>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -21,6 +24,7 @@
 #include "common/Dialogs.h"
 #include "common/FileDialogs.h"
 #include "decode/Locale.h"
+#include "platform/HidFakeBackend.h"
 #include "recording/LocalClock.h"
 
 namespace varlo::app::testing {
@@ -34,7 +38,10 @@ class ScriptedDialogs : public Dialogs {
         answers.pop_front();
         return answer;
     }
-    void Inform(const std::string& text) override { informed.push_back(text); }
+    void Inform(const std::string& text) override {
+        informed.push_back(text);
+        if (onInform) onInform(text);
+    }
     void SystemMessage(const std::string& title, const std::string& text) override {
         informed.push_back(title + ": " + text);
     }
@@ -42,6 +49,8 @@ class ScriptedDialogs : public Dialogs {
 
     std::deque<Answer> answers;
     std::vector<std::string> asked, informed, errors;
+    // Runs while a notice is up, to look at the window behind it.
+    std::function<void(const std::string&)> onInform;
 };
 
 class ScriptedFileDialogs : public FileDialogs {
@@ -71,9 +80,9 @@ inline VarloApplication& App() {
 }
 
 struct WindowFixture {
-    WindowFixture() {
+    explicit WindowFixture(std::shared_ptr<HidBackend> hid = std::make_shared<HidFakeBackend>()) {
         App().SetErrorReport(&dialogs);
-        window = std::make_unique<TFCOMM>(locale, clock, dialogs, files);
+        window = std::make_unique<TFCOMM>(locale, clock, dialogs, files, std::move(hid));
     }
     ~WindowFixture() {
         window.reset();

@@ -74,13 +74,14 @@ class WindowHandlersTest : public QObject {
     // "Exit" and the close box end the program without a question, also
     // with unsaved readings in the log.
     void exitAndCloseBoxAskNothing() {
-        WindowFixture exit;
-        exit.Show();
-        AddRows(exit.window->Session(), 2);
-        emit exit.Get<varlo::app::ClickPanel>("BtExit").clicked();
-        QVERIFY(!exit.window->isVisible());
-        QVERIFY(exit.dialogs.asked.empty());
-
+        {
+            WindowFixture exit;
+            exit.Show();
+            AddRows(exit.window->Session(), 2);
+            emit exit.Get<varlo::app::ClickPanel>("BtExit").clicked();
+            QVERIFY(!exit.window->isVisible());
+            QVERIFY(exit.dialogs.asked.empty());
+        }
         WindowFixture closeBox;
         closeBox.Show();
         AddRows(closeBox.window->Session(), 2);
@@ -394,6 +395,55 @@ class WindowHandlersTest : public QObject {
         QCOMPARE(file.read(2), QByteArray("BM"));
         QCOMPARE(QImage(written).size(), f.Get("Chtshow").size());
         QVERIFY(f.dialogs.errors.empty());
+    }
+
+    // The picture is written under another name than the one chosen (it
+    // gets ".bmp"): when that file exists, the user is asked before it is
+    // replaced, since the dialog asked only about the name chosen.
+    void chartPictureAsksBeforeReplacingAnotherFile_data() {
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<bool>("bmpExists");
+        QTest::addColumn<bool>("answerYes");
+        QTest::addColumn<bool>("asked");
+        QTest::addColumn<bool>("written");
+        QTest::newRow("png chosen, bmp there, No") << "trend.png" << true << false << true << false;
+        QTest::newRow("png chosen, bmp there, Yes") << "trend.png" << true << true << true << true;
+        QTest::newRow("no extension, bmp there, No") << "trend" << true << false << true << false;
+        QTest::newRow("bmp chosen: the dialog asked")
+            << "trend.bmp" << true << false << false << true;
+        QTest::newRow("png chosen, no bmp") << "trend.png" << false << false << false << true;
+    }
+
+    void chartPictureAsksBeforeReplacingAnotherFile() {
+        QFETCH(QString, chosen);
+        QFETCH(bool, bmpExists);
+        QFETCH(bool, answerYes);
+        QFETCH(bool, asked);
+        QFETCH(bool, written);
+        QTemporaryDir folder;
+        QVERIFY(folder.isValid());
+        const QString bmp = folder.filePath(QStringLiteral("trend.bmp"));
+        if (bmpExists) {
+            QFile old(bmp);
+            QVERIFY(old.open(QIODevice::WriteOnly));
+            old.write("an older picture");
+        }
+        WindowFixture f;
+        f.Show();
+        f.files.answers = {folder.filePath(chosen).toStdString()};
+        f.dialogs.answers = {answerYes ? Dialogs::Answer::Yes : Dialogs::Answer::No};
+        Click(f.Get("BtSave"));
+        const std::vector<std::string> question{bmp.toStdString() +
+                                                " already exists.\nDo you want to replace it?"};
+        QCOMPARE(f.dialogs.asked, asked ? question : std::vector<std::string>{});
+        QFile file(bmp);
+        QCOMPARE(file.exists(), bmpExists || written);
+        if (file.exists()) {
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QCOMPARE(file.read(2), written ? QByteArray("BM") : QByteArray("an"));
+        }
+        QCOMPARE(f.dialogs.informed.size(), written ? std::size_t{1} : std::size_t{0});
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{"trend.bmp"});
     }
 
     // A picture that cannot be written reaches the error report and no

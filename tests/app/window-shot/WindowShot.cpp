@@ -4,7 +4,8 @@
 // meter stream as well (varlo-cli sim --raw), it replays the stream frame by
 // frame and adds a picture at the first frame of every function and unit,
 // of an overload and of a negative reading, the window after the whole
-// stream, normal and enlarged, and with the record limit reached.
+// stream, normal and enlarged, and with the record limit reached. With
+// --links, the window with its links in use (see LinkShots.h).
 #include <QDir>
 #include <QFile>
 #include <QLayout>
@@ -17,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "LinkShots.h"
 #include "app/TFCOMM.h"
 #include "app/VarloApplication.h"
 #include "app/WindowLayout.h"
@@ -117,8 +119,13 @@ bool ShootTour(varlo::app::TFCOMM& window, const QDir& folder, const QByteArray&
 
 int main(int argc, char** argv) {
     varlo::app::VarloApplication app(argc, argv);
+    if (argc == 4 && std::string(argv[1]) == "--links") {
+        return ShootLinks(QDir(QString::fromLocal8Bit(argv[2])), QString::fromLocal8Bit(argv[3]))
+                   ? 0
+                   : 1;
+    }
     if (argc != 2 && argc != 3) {
-        std::fprintf(stderr, "usage: window-shot FOLDER [RAW_STREAM]\n");
+        std::fprintf(stderr, "usage: window-shot FOLDER [RAW_STREAM] | --links FOLDER VARLO_CLI\n");
         return 2;
     }
     const QDir folder(QString::fromLocal8Bit(argv[1]));
