@@ -36,7 +36,7 @@ bool FigureTable::AllMet() const {
 
 bool FigureTable::Print() const {
     static const char* const verdicts[] = {"met", "MISSED", ""};
-    std::printf("  %-60s %14s   %-12s\n", "", "measured", "target");
+    if (!figures_.empty()) std::printf("  %-60s %14s   %-12s\n", "", "measured", "target");
     for (const Figure& f : figures_) {
         char value[32];
         std::snprintf(value, sizeof value, f.format, f.value);
