@@ -21,6 +21,7 @@
 #include <optional>
 #include <string>
 
+#include "BenchFigure.h"
 #include "common/Dialogs.h"
 #include "recording/ReadingLog.h"
 #include "recording/TableFiles.h"
@@ -132,12 +133,12 @@ StepRun RunInOneCall(TableFileJob& job) {
     return run;
 }
 
-bool Verdict(bool met) {
+void Verdict(bool met) {
     std::printf("   %s\n", met ? "met" : "MISSED");
-    return met;
 }
 
-// One call against its steps; true when the targets are met.
+// One call against its steps, each figure with its verdict; false only when a
+// run failed (a missed figure is a finding for the table, not a failure).
 bool ReportSteps(const char* what, const StepRun& call, const StepRun& steps) {
     if (!call.ok || !steps.ok) {
         std::printf("%-10s FAILED\n", what);
@@ -149,14 +150,21 @@ bool ReportSteps(const char* what, const StepRun& call, const StepRun& steps) {
         " = %.2fx   target <= %.1fx",
         what, call.total.cpu, call.total.wall, steps.steps, steps.total.cpu, steps.total.wall,
         ratio, kMaxSlowdown);
-    bool all = Verdict(ratio <= kMaxSlowdown);
+    Verdict(ratio <= kMaxSlowdown);
+    using namespace varlo::bench;
+    Ratio(std::string(what) + " in steps against one call, CPU", {"steps", steps.total.cpu},
+          {"one call", call.total.cpu}, "s", AtMost(kMaxSlowdown));
     std::printf(
         "%-10s longest step %5.1f ms CPU (%5.1f ms wall), %zu over the target; %.2f s after the"
         " last row   target <= %.0f ms",
         "", steps.longestStepMs.cpu, steps.longestStepMs.wall, steps.stepsOverTarget,
         steps.tailSeconds, kMaxStepMs);
-    all = Verdict(steps.longestStepMs.cpu <= kMaxStepMs) && all;
-    return all;
+    Verdict(steps.longestStepMs.cpu <= kMaxStepMs);
+    Figure(std::string(what) + " in steps: longest step, CPU", steps.longestStepMs.cpu, "ms",
+           AtMost(kMaxStepMs),
+           "wall " + FormatMeasured(steps.longestStepMs.wall) + " ms; " +
+               std::to_string(steps.stepsOverTarget) + " steps over");
+    return true;
 }
 
 // kB from a line of /proc/self/status, e.g. "VmHWM:".
@@ -220,13 +228,16 @@ bool ReportLoad(const char* what, const std::string& path) {
         std::printf("%-10s FAILED\n", what);
         return false;
     }
-    bool all = ReportSteps(what, call.run, steps.run);
+    ReportSteps(what, call.run, steps.run);
     for (const auto& [how, load] : {std::pair{"one call", &call}, std::pair{"in steps", &steps}}) {
         std::printf("%-10s peak %s %6.1f MB = %.2fx the rows it adds   target <= %.1fx", "", how,
                     load->peakMb, load->peakRatio, kMaxPeakRatio);
-        all = Verdict(load->peakRatio <= kMaxPeakRatio) && all;
+        Verdict(load->peakRatio <= kMaxPeakRatio);
+        varlo::bench::Figure(std::string(what) + " " + how + ": peak memory against the rows added",
+                             load->peakRatio, "x", varlo::bench::AtMost(kMaxPeakRatio),
+                             varlo::bench::FormatMeasured(load->peakMb) + " MB");
     }
-    return all;
+    return true;
 }
 
 }  // namespace
