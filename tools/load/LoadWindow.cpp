@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include "app/VarloApplication.h"
+#include "platform/HidBackend.h"
 
 namespace varlo::load {
 
@@ -24,6 +25,11 @@ app::VarloApplication& Application() {
 LoadWindow::LoadWindow() {
     Application().SetErrorReport(&dialogs);
     window_ = std::make_unique<app::TFCOMM>(locale_, clock_, dialogs, files);
+}
+
+LoadWindow::LoadWindow(std::shared_ptr<HidBackend> hid) {
+    Application().SetErrorReport(&dialogs);
+    window_ = std::make_unique<app::TFCOMM>(locale_, clock_, dialogs, files, std::move(hid));
 }
 
 LoadWindow::~LoadWindow() {

@@ -13,6 +13,10 @@
 #include "platform/SystemLocale.h"
 #include "recording/LocalClock.h"
 
+namespace varlo {
+class HidBackend;
+}
+
 namespace varlo::load {
 
 // The program's main window as a user has it (the system's locale and
@@ -22,6 +26,8 @@ namespace varlo::load {
 class LoadWindow {
   public:
     LoadWindow();
+    // The window's USB link goes through `hid` (the harness drives it).
+    explicit LoadWindow(std::shared_ptr<HidBackend> hid);
     ~LoadWindow();
     LoadWindow(const LoadWindow&) = delete;
     LoadWindow& operator=(const LoadWindow&) = delete;
