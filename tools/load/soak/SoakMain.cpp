@@ -9,7 +9,10 @@
 // figures; exits 1 on any miss, 2 on a usage error.
 //
 // Usage: varlo-soak [--minutes M] [--scenario tour|sweep|steady|random]
-//                   [--sample-seconds S]
+//                   [--sample-seconds S] [--gaps wall|cpu]
+// --gaps: what decides on the event loop: its gaps on the clock (wall, the
+// default), or the GUI thread's own work between two ticks (cpu), for a
+// machine shared with other work.
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QTimer>
@@ -50,6 +53,9 @@ MemorySample Sample(LoadWindow& w, Clock::time_point start) {
 }
 
 int Run(const HarnessArgs& args) {
+    if (args.Text("gaps") != "wall" && args.Text("gaps") != "cpu") {
+        throw std::invalid_argument("--gaps takes wall or cpu, not " + args.Text("gaps"));
+    }
     const double seconds = args.Number("minutes") * 60;
     const auto frames = static_cast<std::uint64_t>(std::llround(seconds * kLineFramesPerSecond));
     SimulatorRunner sim(VARLO_CLI_PATH);
@@ -108,8 +114,21 @@ int Run(const HarnessArgs& args) {
         static_cast<double>(session.Assembler().DroppedCount() + session.Decoder().RejectedCount()),
         "%.0f", 0);
     figures.Info("frames a second over the run", static_cast<double>(sent) / runSeconds, "%.1f");
-    figures.Limit("longest event-loop gap (ms)", watch.LongestGapMs(), "%.1f", kLongestGapMs);
-    figures.Exactly("gaps over 100 ms", static_cast<double>(watch.GapsOverLimit()), "%.0f", 0);
+    // The gaps on the clock are what the user sees; on a machine busy with
+    // other work they also hold the time the thread waited for a processor.
+    // The thread's own work between two ticks is what the window answers
+    // for: with "--gaps cpu" that decides, and the clock's gaps are shown.
+    if (args.Text("gaps") == "wall") {
+        figures.Limit("longest event-loop gap (ms)", watch.LongestGapMs(), "%.1f", kLongestGapMs);
+        figures.Exactly("gaps over 100 ms", static_cast<double>(watch.GapsOverLimit()), "%.0f", 0);
+    } else {
+        figures.Info("longest event-loop gap (ms)", watch.LongestGapMs(), "%.1f");
+        figures.Info("gaps over 100 ms", static_cast<double>(watch.GapsOverLimit()), "%.0f");
+    }
+    figures.Info("  the GUI thread's CPU time within the longest gap (ms)", watch.LongestGapCpuMs(),
+                 "%.1f");
+    figures.Limit("longest stretch of GUI-thread work between ticks (CPU ms)",
+                  watch.LongestCpuGapMs(), "%.1f", kLongestGapMs);
     figures.Exactly("message boxes", static_cast<double>(w.dialogs.Count()), "%.0f", 0);
     const double mib = 1024.0 * 1024.0;
     figures.Info("resident memory at the end (MiB)",
@@ -138,13 +157,14 @@ int main(int argc, char** argv) {
     qputenv("PULSE_SERVER", "unix:/nonexistent/varlo-soak");
     varlo::app::VarloApplication app(argc, argv);
     try {
-        const HarnessArgs args(argc, argv,
-                               {{"minutes", "60"}, {"scenario", "tour"}, {"sample-seconds", "5"}});
+        const HarnessArgs args(
+            argc, argv,
+            {{"minutes", "60"}, {"scenario", "tour"}, {"sample-seconds", "5"}, {"gaps", "wall"}});
         return Run(args);
     } catch (const std::invalid_argument& error) {
         std::fprintf(stderr,
                      "varlo-soak: %s\nusage: varlo-soak [--minutes M] [--scenario NAME] "
-                     "[--sample-seconds S]\n",
+                     "[--sample-seconds S] [--gaps wall|cpu]\n",
                      error.what());
         return 2;
     } catch (const std::exception& error) {
