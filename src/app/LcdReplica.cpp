@@ -87,7 +87,12 @@ void LcdReplica::ShowPanel(const LcdPanel& panel) {
         bar_->setMaximum(panel.BarMax());
     }
     if (bar_->value() != panel.BarPosition()) {
+        // A progress bar repaints the window at once on each new value; the
+        // bar moves with nearly every frame, so its paint waits for the
+        // window's next one, with the rest of the display.
+        bar_->setUpdatesEnabled(false);
         bar_->setValue(panel.BarPosition());
+        bar_->setUpdatesEnabled(true);
     }
 }
 

@@ -208,6 +208,27 @@ class LcdReplicaTest : public QObject {
         }
     }
 
+    // A new bar position is painted with the window's next paint, not at
+    // once: the frames of one read cost one paint of the bar, whichever
+    // positions they pass through.
+    void barPaintsWithTheRestOfTheDisplay() {
+        LcdReplica replica;
+        replica.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&replica));
+        QCoreApplication::processEvents();
+        auto* bar = replica.findChild<QProgressBar*>("PBar2");
+        PaintCounter painted(&replica);
+        for (int position : {5, 9, 14}) {
+            LcdPanel panel;
+            panel.SetBarMax(22);
+            panel.SetBarPosition(position);
+            replica.ShowPanel(panel);
+            QCOMPARE(painted.counts["PBar2"], 0);
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(painted.counts["PBar2"], 1, 10000);
+        QCOMPARE(bar->value(), 14);
+    }
+
     // A frame that shows what is already shown repaints nothing; a change of
     // one digit repaints only what lies under that digit.
     void repaintsOnlyWhatChanged() {
