@@ -7,15 +7,9 @@
 #include <cstdio>
 #include <ctime>
 
-namespace varlo::load {
+#include "ProcessCounters.h"
 
-namespace {
-double ThreadCpuMs() {
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
-}
-}  // namespace
+namespace varlo::load {
 
 EventLoopWatch::EventLoopWatch(std::chrono::milliseconds period) : period_(period) {
     timer_.setTimerType(Qt::PreciseTimer);

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <fstream>
 #include <stdexcept>
 
@@ -58,6 +59,12 @@ std::string Describe(const ProcessCounts& counts) {
                   static_cast<double>(counts.residentBytes) / (1024.0 * 1024.0), counts.descriptors,
                   counts.threads);
     return text;
+}
+
+double ThreadCpuMs() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
 }
 
 }  // namespace varlo::load

@@ -19,6 +19,9 @@ int OpenDescriptors();
 int ThreadCount();
 ProcessCounts CountProcess();
 
+// The processor time the calling thread has used, in milliseconds.
+double ThreadCpuMs();
+
 // "rss 123.4 MiB, 12 descriptors, 3 threads"
 std::string Describe(const ProcessCounts& counts);
 
