@@ -22,6 +22,7 @@
 #include "FigureTable.h"
 #include "FrameLedger.h"
 #include "HarnessArgs.h"
+#include "HarnessMain.h"
 #include "LoadWindow.h"
 #include "NoiseCheck.h"
 #include "NoiseLogReader.h"
@@ -154,21 +155,8 @@ int Run(const HarnessArgs& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    qputenv("PULSE_SERVER", "unix:/nonexistent/varlo-noise");
-    varlo::app::VarloApplication app(argc, argv);
-    try {
-        const HarnessArgs args(
-            argc, argv,
-            {{"minutes", "5"}, {"noise", "0.01"}, {"seed", "1"}, {"scenario", "random"}});
-        return Run(args);
-    } catch (const std::invalid_argument& error) {
-        std::fprintf(stderr,
-                     "varlo-noise: %s\nusage: varlo-noise [--minutes M] [--noise P] [--seed S] "
-                     "[--scenario NAME]\n",
-                     error.what());
-        return 2;
-    } catch (const std::exception& error) {
-        std::fprintf(stderr, "varlo-noise: %s\n", error.what());
-        return 1;
-    }
+    return varlo::load::HarnessMain(
+        argc, argv, "varlo-noise",
+        {{"minutes", "5"}, {"noise", "0.01"}, {"seed", "1"}, {"scenario", "random"}},
+        "[--minutes M] [--noise P] [--seed S] [--scenario NAME]", Run);
 }

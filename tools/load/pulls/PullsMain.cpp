@@ -25,6 +25,7 @@
 #include "EventLoopWatch.h"
 #include "FigureTable.h"
 #include "HarnessArgs.h"
+#include "HarnessMain.h"
 #include "LinkState.h"
 #include "LoadWindow.h"
 #include "ProcessCounters.h"
@@ -288,17 +289,6 @@ int Run(const HarnessArgs& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    qputenv("PULSE_SERVER", "unix:/nonexistent/varlo-pulls");
-    varlo::app::VarloApplication app(argc, argv);
-    try {
-        const HarnessArgs args(argc, argv, {{"serial", "100"}, {"usb", "100"}});
-        return Run(args);
-    } catch (const std::invalid_argument& error) {
-        std::fprintf(stderr, "varlo-pulls: %s\nusage: varlo-pulls [--serial N] [--usb N]\n",
-                     error.what());
-        return 2;
-    } catch (const std::exception& error) {
-        std::fprintf(stderr, "varlo-pulls: %s\n", error.what());
-        return 1;
-    }
+    return varlo::load::HarnessMain(argc, argv, "varlo-pulls", {{"serial", "100"}, {"usb", "100"}},
+                                    "[--serial N] [--usb N]", Run);
 }

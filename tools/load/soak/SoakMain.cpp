@@ -24,6 +24,7 @@
 #include "EventLoopWatch.h"
 #include "FigureTable.h"
 #include "HarnessArgs.h"
+#include "HarnessMain.h"
 #include "LoadWindow.h"
 #include "MemoryTrack.h"
 #include "ProcessCounters.h"
@@ -154,21 +155,8 @@ int Run(const HarnessArgs& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    qputenv("PULSE_SERVER", "unix:/nonexistent/varlo-soak");
-    varlo::app::VarloApplication app(argc, argv);
-    try {
-        const HarnessArgs args(
-            argc, argv,
-            {{"minutes", "60"}, {"scenario", "tour"}, {"sample-seconds", "5"}, {"gaps", "wall"}});
-        return Run(args);
-    } catch (const std::invalid_argument& error) {
-        std::fprintf(stderr,
-                     "varlo-soak: %s\nusage: varlo-soak [--minutes M] [--scenario NAME] "
-                     "[--sample-seconds S] [--gaps wall|cpu]\n",
-                     error.what());
-        return 2;
-    } catch (const std::exception& error) {
-        std::fprintf(stderr, "varlo-soak: %s\n", error.what());
-        return 1;
-    }
+    return varlo::load::HarnessMain(
+        argc, argv, "varlo-soak",
+        {{"minutes", "60"}, {"scenario", "tour"}, {"sample-seconds", "5"}, {"gaps", "wall"}},
+        "[--minutes M] [--scenario NAME] [--sample-seconds S] [--gaps wall|cpu]", Run);
 }
