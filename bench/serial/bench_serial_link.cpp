@@ -31,6 +31,7 @@
 #include <vector>
 
 #include "BenchFigure.h"
+#include "WakeupFloor.h"
 #include "platform/TermiosMapping.h"
 #include "sim/MeterFrame.h"
 #include "sim/Scenarios.h"
@@ -212,56 +213,6 @@ void WriteFrames(Terminal& terminal, const std::vector<Bytes>& frames, double pa
     }
 }
 
-// CPU seconds this thread has run (nanosecond clock).
-double ThreadCpuSeconds() {
-    std::ifstream f("/proc/thread-self/schedstat");
-    unsigned long long ns = 0;
-    f >> ns;
-    return static_cast<double>(ns) / 1e9;
-}
-
-// A thread that sleeps to the next 50 ms mark and does nothing else, until
-// stopped: what the poll's 20 wake-ups a second alone cost this machine,
-// measured beside the run and under the same load.
-class WakeupFloor {
-  public:
-    WakeupFloor() : thread_([this] { Run(); }) {}
-    ~WakeupFloor() { Stop(); }
-
-    // CPU seconds of the wake-ups in the time of 10,000 frames at line rate.
-    double StopPer10k() {
-        Stop();
-        if (wakeups_ == 0) return 0;
-        return cpu_ / static_cast<double>(wakeups_) * 20 * (10000 * kLineFrameSeconds);
-    }
-
-  private:
-    void Stop() {
-        running_ = false;
-        if (thread_.joinable()) thread_.join();
-    }
-    void Run() {
-        timespec at{};
-        clock_gettime(CLOCK_MONOTONIC, &at);
-        const double start = ThreadCpuSeconds();
-        while (running_) {
-            at.tv_nsec += 50'000'000;
-            if (at.tv_nsec >= 1'000'000'000) {
-                at.tv_nsec -= 1'000'000'000;
-                ++at.tv_sec;
-            }
-            clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &at, nullptr);
-            ++wakeups_;
-        }
-        cpu_ = ThreadCpuSeconds() - start;
-    }
-
-    std::atomic<bool> running_{true};
-    std::size_t wakeups_ = 0;
-    double cpu_ = 0;
-    std::thread thread_;
-};
-
 int Line(double seconds) {
     const std::size_t n = static_cast<std::size_t>(seconds / kLineFrameSeconds);
     const auto frames = MakeFrames(n);
@@ -272,7 +223,7 @@ int Line(double seconds) {
         std::fprintf(stderr, "line: the dump did not start\n");
         return 1;
     }
-    WakeupFloor floor;
+    varlo::bench::WakeupFloor floor;
     std::vector<Clock::time_point> written;
     std::thread writer([&] { WriteFrames(terminal, frames, kLineFrameSeconds, written); });
     std::vector<Clock::time_point> decoded;
@@ -284,7 +235,12 @@ int Line(double seconds) {
     const double cpu = dump.CpuSeconds() - cpuStart;
     terminal.stop = true;  // every frame is written, unless the dump stopped reading
     writer.join();
-    const double floorPer10k = floor.StopPer10k();
+    // The wake-ups' CPU seconds in the time of 10,000 frames at line rate.
+    const double floorCpu = floor.Stop();
+    const double floorPer10k =
+        floor.Wakeups() == 0
+            ? 0
+            : floorCpu / static_cast<double>(floor.Wakeups()) * 20 * (10000 * kLineFrameSeconds);
     std::size_t late = 0;
     double worst = 0;
     for (std::size_t i = 0; i < decoded.size(); ++i) {
