@@ -17,6 +17,7 @@
 #include "WindowFixture.h"
 #include "app/ReadingGridModel.h"
 #include "app/ReadingGridView.h"
+#include "hid/HidFixture.h"
 #include "links/JvHidControllerClass.h"
 #include "links/UsbDeviceList.h"
 #include "platform/HidBackend.h"
@@ -37,12 +38,7 @@ const std::string kMeterNotReady =
     "USB interface cable is securely connected, please check if the meter is ready.";
 
 HidFakeBackend::Device Cable(HidFakeBackend::Access access = HidFakeBackend::Access::ReadWrite) {
-    HidFakeBackend::Device cable;
-    cable.vendorId = 0x1A86;
-    cable.productId = 0xE008;
-    cable.versionNumber = 0x0100;
-    cable.product = u"USB to Serial";
-    cable.languages = std::u16string(1, char16_t{0x0409});
+    HidFakeBackend::Device cable = varlo::test::FakeDevice(u"USB to Serial");
     cable.access = access;
     cable.reports.feature = 6;
     return cable;
